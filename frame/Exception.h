@@ -1,0 +1,27 @@
+// The one exception hierarchy that host and plug-ins share: Exception is the general class,
+// EjxsError carries parameter errors shown to the user, EDatabaseError carries the engine's message.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "KdrApi.h"
+
+class KDR_API Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message);
+  const std::string& Message() const { return FMessage; }
+
+ private:
+  std::string FMessage;
+};
+
+class KDR_API EjxsError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class KDR_API EDatabaseError : public Exception {
+ public:
+  using Exception::Exception;
+};

@@ -1,0 +1,52 @@
+// One database engine behind the host's data access: SQLite now; PostgreSQL and Firebird plug
+// in behind the same interface. Statements run as written; `:name` parameters take the values
+// in order of first appearance (a name used twice takes the same value each time).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TjClientDataSet.h"
+#include "Variant.h"
+
+// A statement prepared once and run many times (bulk inserts of the demo data).
+class PreparedStatement {
+ public:
+  virtual ~PreparedStatement() = default;
+  virtual void Run(const std::vector<Variant>& values) = 0;
+};
+
+class DatabaseEngine {
+ public:
+  virtual ~DatabaseEngine() = default;
+
+  // "sqlite", "postgresql" or "firebird".
+  virtual std::string EngineName() const = 0;
+  // Runs a select into a new client data set: fields typed by the columns' declared types
+  // (DATE and TIMESTAMP as date-times, NUMERIC as exact decimals, CHAR padding trimmed).
+  virtual std::unique_ptr<TjClientDataSet> Query(const std::string& statement,
+                                                 const std::vector<Variant>& values) = 0;
+  // Runs a statement that returns no rows.
+  virtual void Execute(const std::string& statement, const std::vector<Variant>& values = {}) = 0;
+  // Runs a script of ';'-terminated statements (the schema).
+  virtual void ExecuteScript(const std::string& script) = 0;
+  virtual std::unique_ptr<PreparedStatement> Prepare(const std::string& statement) = 0;
+  virtual void BeginTransaction() = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() = 0;
+  // Names of the tables the database holds, upper-case.
+  virtual std::vector<std::string> TableNames() = 0;
+};
+
+// Opens "sqlite:PATH" (created when missing), "postgresql://..." or "firebird://...".
+// Raises Exception with a clear message for an unknown or unsupported URL.
+std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url);
+
+// The host's own connection, which ExecutarSQL and PegarValorCampo use. Raises Exception when
+// no database is open.
+class HostConnection {
+ public:
+  static void Set(DatabaseEngine* engine);
+  static DatabaseEngine& Get();
+};

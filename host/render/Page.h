@@ -1,0 +1,83 @@
+// Finished pages as the report writer hands them to a renderer: the bands printed on the page
+// with what they showed, and the drawing items placed on the page in layout units.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "TFont.h"
+#include "TGraphic.h"
+#include "report/ReportDefinition.h"
+
+struct TextItem {
+  double Left = 0, Top = 0, Width = 0, Height = 0;
+  std::string Text;
+  TFont Font;
+  TextAlign Align = TextAlign::Left;
+  bool Multiline = false;
+};
+
+struct LineItem {
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  double Thickness = 1;
+};
+
+struct FrameItem {
+  double Left = 0, Top = 0, Width = 0, Height = 0;
+  double Thickness = 1;
+};
+
+struct ImageItem {
+  double Left = 0, Top = 0, Width = 0, Height = 0;
+  TBitmap Bitmap;  // drawn scaled into the box, keeping its proportions
+};
+
+using DrawItem = std::variant<TextItem, LineItem, FrameItem, ImageItem>;
+
+// A label or image whose placement the run changed, as it stood when the band printed.
+struct ElementState {
+  std::string Name;
+  bool VisibleChanged = false, LeftChanged = false, WidthChanged = false;
+  bool Visible = true;
+  int Left = 0, Width = 0;
+};
+
+struct Band {
+  int Section = 0;
+  double Top = 0, Height = 0;
+  std::vector<std::pair<std::string, std::string>> Values;  // non-empty layout values set by the run
+  std::vector<ElementState> Elements;
+  bool HasFields = false;  // the report has a main data set
+  std::vector<std::pair<std::string, std::string>> Fields;  // upper-case name, display text
+  std::vector<DrawItem> Items;  // in page coordinates
+};
+
+struct Page {
+  int Number = 0;
+  double Width = 794, Height = 1123;
+  std::vector<Band> Bands;
+};
+
+struct Message {
+  int Kind = 0;
+  std::string Text;
+};
+
+struct DocumentInfo {
+  std::string Report;   // plug-in name
+  std::string Version;  // Versao of its class
+  std::string Title;
+  std::string Author;
+  double PageWidth = 794, PageHeight = 1123;
+};
+
+// Receives pages as they are finished, so that memory does not grow with the page count.
+class PageSink {
+ public:
+  virtual ~PageSink() = default;
+  virtual void Begin(const DocumentInfo& info) = 0;
+  virtual void AddPage(const Page& page) = 0;
+  virtual void End(const std::vector<Message>& messages) = 0;
+};

@@ -1,0 +1,86 @@
+// A report definition (reports/NAME.json): title, parameters, the main statement, the page and
+// the sections with their elements. Distances are layout units (1/96 inch); element positions
+// are relative to the page's left edge and to the top of their section.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TFont.h"
+
+struct ParameterDefinition {
+  std::string Name;
+  std::string Caption;
+  std::string Type = "text";  // date, integer, text, choice, codes
+  std::string Default;
+  bool Required = false;
+  std::vector<std::string> Choices;  // "Caption=value" lines of a choice parameter
+};
+
+// A condition of the main statement built from an inclusion-expression parameter.
+struct StatementFilter {
+  std::string Parameter;
+  std::string Column;
+};
+
+enum class TextAlign { Left, Center, Right };
+
+struct ElementDefinition {
+  enum class Kind { Label, Image, Line, Frame };
+  Kind Type = Kind::Label;
+  std::string Name;  // how reports find labels and images; may be empty
+  double Left = 0, Top = 0, Width = 0, Height = 0;
+  bool Visible = true;
+  // What a label shows: static text, a layout value, or a field of the main data set.
+  std::string Text;
+  std::string Value;
+  std::string Field;
+  TFont Font;
+  TextAlign Align = TextAlign::Left;
+  bool Multiline = false;  // wraps inside its box instead of being clipped to one line
+  double Thickness = 1;    // lines and frames
+  bool Picture = false;    // an image showing the report's picture (the logo)
+};
+
+struct SectionDefinition {
+  int Number = 0;
+  double Height = 0;
+  std::vector<ElementDefinition> Elements;
+};
+
+struct PageDefinition {
+  double Width = 794;  // A4 portrait
+  double Height = 1123;
+  bool Landscape = false;
+  double MarginTop = 38, MarginBottom = 38, MarginLeft = 38, MarginRight = 38;
+};
+
+// An alternative set of sections chosen when a parameter has a given value.
+struct LayoutVariant {
+  std::string Parameter;
+  std::string Value;
+  std::vector<SectionDefinition> Sections;
+};
+
+struct ReportDefinition {
+  std::string Name;  // the plug-in's name, from the file name
+  std::string Title;
+  std::string Author;
+  std::vector<ParameterDefinition> Parameters;
+  std::string Statement;  // main statement; empty when the report opens its own data
+  std::vector<StatementFilter> Filters;
+  PageDefinition Page;
+  TFont DefaultFont;
+  std::vector<SectionDefinition> Sections;
+  std::vector<LayoutVariant> Variants;
+
+  // The sections to print with, given the run's parameter values (a variant whose parameter
+  // has its value, else the default sections).
+  const std::vector<SectionDefinition>& SectionsFor(
+      const std::map<std::string, std::string>& parameterValues) const;
+};
+
+// Loads and checks a definition; raises Exception naming the file and the problem.
+ReportDefinition LoadReportDefinition(const std::string& path);
