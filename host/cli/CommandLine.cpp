@@ -1,0 +1,141 @@
+#include "cli/CommandLine.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "SysUtils.h"
+#include "run/UsageError.h"
+
+const char* const kUsage =
+    "uso:\n"
+    "  kdr list                                  relatórios disponíveis\n"
+    "  kdr describe RELATORIO                    parâmetros, operações e seções\n"
+    "  kdr run RELATORIO [opções]                executa um relatório\n"
+    "  kdr db init [--db URL]                    cria as tabelas num banco vazio\n"
+    "  kdr db demo [--db URL] [--size N]         tabelas e dados de demonstração (N protocolos)\n"
+    "\n"
+    "opções de run:\n"
+    "  --db URL            sqlite:ARQUIVO (padrão: $KDR_DB, senão sqlite:kdr.sqlite)\n"
+    "  -p NOME=VALOR       valor de um parâmetro (repetível); datas dd/mm/aaaa ou aaaa-mm-dd\n"
+    "  --params ARQ.json   objeto JSON de nome para valor\n"
+    "  -o ARQUIVO          saída (- para a saída padrão); png gera ARQUIVO-1.png, ...\n"
+    "  --format FORMATO    pdf, png, txt ou json (padrão: pela extensão de -o, senão txt)\n"
+    "  --dpi N             resolução das páginas png (padrão 96)\n"
+    "  --quiet             sem barra de progresso\n";
+
+namespace {
+
+class ArgumentReader {
+ public:
+  explicit ArgumentReader(const std::vector<std::string>& arguments) : FArguments(arguments) {}
+  bool AtEnd() const { return FNext >= FArguments.size(); }
+  const std::string& Take() { return FArguments[FNext++]; }
+  const std::string& ValueOf(const std::string& option) {
+    if (AtEnd()) throw UsageError("a opção " + option + " precisa de um valor");
+    return Take();
+  }
+
+ private:
+  const std::vector<std::string>& FArguments;
+  size_t FNext = 0;
+};
+
+long long PositiveNumber(const std::string& option, const std::string& text) {
+  const long long value = StrToInt64Def(text, -1);
+  if (value <= 0) throw UsageError("valor inválido para " + option + ": " + text);
+  return value;
+}
+
+std::map<std::string, std::string> ReadParametersFile(const std::string& path) {
+  std::ifstream file(path);
+  if (!file) throw UsageError("não foi possível ler " + path);
+  nlohmann::json document;
+  try {
+    document = nlohmann::json::parse(file);
+  } catch (const nlohmann::json::parse_error& error) {
+    throw UsageError(path + ": JSON inválido: " + error.what());
+  }
+  if (!document.is_object()) throw UsageError(path + ": esperado um objeto de nome para valor");
+  std::map<std::string, std::string> values;
+  for (const auto& [name, value] : document.items()) {
+    if (value.is_string()) {
+      values[name] = value.get<std::string>();
+    } else if (value.is_number() || value.is_boolean()) {
+      values[name] = value.dump();
+    } else {
+      throw UsageError(path + ": o valor de " + name + " deve ser um texto");
+    }
+  }
+  return values;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  ArgumentReader reader(arguments);
+  if (reader.AtEnd()) throw UsageError("nenhum comando informado");
+  line.Command = reader.Take();
+  if (line.Command == "-h" || line.Command == "--help" || line.Command == "help") {
+    line.Command = "help";
+    return line;
+  }
+  if (line.Command == "describe" || line.Command == "run") {
+    if (reader.AtEnd()) throw UsageError("informe o relatório: kdr " + line.Command + " RELATORIO");
+    line.Report = reader.Take();
+  } else if (line.Command == "db") {
+    if (reader.AtEnd()) throw UsageError("informe init ou demo: kdr db init|demo");
+    line.Subcommand = reader.Take();
+    if (line.Subcommand != "init" && line.Subcommand != "demo") {
+      throw UsageError("subcomando desconhecido: db " + line.Subcommand);
+    }
+  } else if (line.Command != "list") {
+    throw UsageError("comando desconhecido: " + line.Command);
+  }
+
+  std::map<std::string, std::string> fromFile;
+  while (!reader.AtEnd()) {
+    const std::string option = reader.Take();
+    const bool forRun = line.Command == "run";
+    if (option == "--db" && line.Command != "list" && line.Command != "describe") {
+      line.Database = reader.ValueOf(option);
+    } else if (option == "-p" && forRun) {
+      const std::string& assignment = reader.ValueOf(option);
+      const auto equals = assignment.find('=');
+      if (equals == std::string::npos || equals == 0) {
+        throw UsageError("use -p NOME=VALOR (recebido: " + assignment + ")");
+      }
+      line.Parameters[assignment.substr(0, equals)] = assignment.substr(equals + 1);
+    } else if (option == "--params" && forRun) {
+      for (auto& [name, value] : ReadParametersFile(reader.ValueOf(option))) {
+        fromFile[name] = value;
+      }
+    } else if (option == "-o" && forRun) {
+      line.Output = reader.ValueOf(option);
+    } else if (option == "--format" && forRun) {
+      line.Format = reader.ValueOf(option);
+      if (*line.Format != "pdf" && *line.Format != "png" && *line.Format != "txt" &&
+          *line.Format != "json") {
+        throw UsageError("formato desconhecido: " + *line.Format + " (pdf, png, txt ou json)");
+      }
+    } else if (option == "--dpi" && forRun) {
+      line.Dpi = static_cast<int>(PositiveNumber(option, reader.ValueOf(option)));
+    } else if (option == "--quiet" && (forRun || line.Command == "db")) {
+      line.Quiet = true;
+    } else if (option == "--size" && line.Subcommand == "demo") {
+      line.Size = PositiveNumber(option, reader.ValueOf(option));
+    } else {
+      throw UsageError("opção inválida para kdr " + line.Command + ": " + option);
+    }
+  }
+  // Values given with -p win over those of a parameters file.
+  for (auto& [name, value] : fromFile) line.Parameters.emplace(name, value);
+  return line;
+}
+
+std::string DatabaseUrl(const CommandLine& commandLine) {
+  if (commandLine.Database) return *commandLine.Database;
+  if (const char* url = std::getenv("KDR_DB"); url != nullptr && *url != '\0') return url;
+  return "sqlite:kdr.sqlite";
+}

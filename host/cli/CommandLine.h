@@ -1,0 +1,27 @@
+// The command line of `kdr`, parsed. Mistakes raise UsageError.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CommandLine {
+  std::string Command;     // list, describe, run, db, help
+  std::string Subcommand;  // init or demo, for db
+  std::string Report;      // for describe and run
+  std::optional<std::string> Database;
+  std::map<std::string, std::string> Parameters;  // -p and --params, -p winning
+  std::optional<std::string> Output;              // -o; "-" is standard output
+  std::optional<std::string> Format;              // pdf, png, txt, json
+  std::optional<int> Dpi;
+  bool Quiet = false;
+  std::optional<long long> Size;  // db demo
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The database URL of a command: --db, else KDR_DB, else sqlite:kdr.sqlite.
+std::string DatabaseUrl(const CommandLine& commandLine);
+
+extern const char* const kUsage;

@@ -1,0 +1,21 @@
+// The document formats of `kdr run` and the sinks that write them.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli/OutputFiles.h"
+#include "render/Page.h"
+
+// The format of a run: --format, else the extension of -o, else txt.
+std::string ChooseFormat(const std::optional<std::string>& format,
+                         const std::optional<std::string>& output);
+
+// A sink writing `format` to standard output (output "-" or none) or to atomic output files.
+// PNG writes one file per page: out.png becomes out-1.png, out-2.png, ...
+std::unique_ptr<PageSink> MakeSink(const std::string& format,
+                                   const std::optional<std::string>& output, int dpi,
+                                   OutputFiles& files);

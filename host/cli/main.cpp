@@ -1,0 +1,30 @@
+// kdr: lists, describes and runs the protocol reports, and prepares their database.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/Commands.h"
+#include "run/UsageError.h"
+
+int main(int argc, char** argv) {
+  try {
+    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.Command == "help") {
+      std::cout << kUsage;
+      return 0;
+    }
+    if (line.Command == "list") return ListReports();
+    if (line.Command == "describe") return DescribeReport(line);
+    if (line.Command == "run") return RunReport(line);
+    if (line.Subcommand == "init") return InitDatabase(line);
+    return DemoDatabase(line);
+  } catch (const UsageError& error) {
+    std::cerr << "kdr: " << error.what() << "\n\n" << kUsage;
+    return 2;
+  } catch (const std::exception& error) {
+    // The report's or the host's message alone, as the host would show it.
+    std::cerr << error.what() << "\n";
+    return 1;
+  }
+}

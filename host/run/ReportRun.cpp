@@ -1,0 +1,129 @@
+#include "run/ReportRun.h"
+
+#include <set>
+
+#include "DataAccess.h"
+#include "Exception.h"
+#include "SysUtils.h"
+#include "data/StatementParameters.h"
+#include "report/ParameterList.h"
+#include "report/ReportWriter.h"
+#include "run/Locations.h"
+#include "run/UsageError.h"
+
+namespace {
+
+// A misspelt parameter name is a mistake in the call, not in the report.
+void RejectUnknownParameters(const ReportDefinition& definition,
+                             const std::map<std::string, std::string>& given) {
+  for (const auto& entry : given) {
+    bool known = false;
+    for (const auto& parameter : definition.Parameters) known |= SameText(parameter.Name, entry.first);
+    if (!known) {
+      throw UsageError("o relatório " + definition.Name + " não tem o parâmetro " + entry.first);
+    }
+  }
+}
+
+Variant ParameterValue(const TjxsParamItem& item) {
+  const std::string text = Trim(item.Value());
+  if (item.Type() == "date") {
+    const TDateTime date = StrToDateDef(text, TDateTime());
+    if (date.IsZero()) {
+      throw EjxsError("Data inválida em " + item.Caption() + ": \"" + item.Value() + "\"");
+    }
+    return date;
+  }
+  if (item.Type() == "integer") {
+    const std::int64_t fallback = -1;
+    const std::int64_t number = StrToInt64Def(text, fallback);
+    if (number == fallback && text != "-1") {
+      throw EjxsError("Número inválido em " + item.Caption() + ": \"" + item.Value() + "\"");
+    }
+    return number;
+  }
+  return text;
+}
+
+// The parameter form before the run: a configuration instance gets the form's hooks and one
+// change event for every parameter the run gave, then required parameters are checked.
+void ReplayParameterForm(const TjfmBaseDllClass& reportClass, TjfmReport& report,
+                         const std::map<std::string, std::string>& given) {
+  TjxsPowerParam& params = report.GetParams();
+  {
+    std::unique_ptr<TjfmBaseDll> form = reportClass.Create(&report);
+    form->AntesConfigurar(nullptr);
+    form->DepoisConfigurar(nullptr);
+    for (const auto& item : params.Items()) {
+      for (const auto& entry : given) {
+        if (SameText(entry.first, item->Name())) form->DoParamChange(nullptr, item.get());
+      }
+    }
+  }
+  CheckRequiredParameters(params);
+}
+
+}  // namespace
+
+MainStatement BuildMainStatement(const ReportDefinition& definition, TjxsPowerParam& params) {
+  MainStatement statement;
+  std::string filters;
+  for (const StatementFilter& filter : definition.Filters) {
+    const std::string expression = Trim(params.GetValues(filter.Parameter));
+    if (!expression.empty()) filters += FilterInterval({filter.Column}, expression, {1}, true, 1);
+  }
+  statement.Text = definition.Statement;
+  if (const auto at = statement.Text.find("{filters}"); at != std::string::npos) {
+    statement.Text.replace(at, 9, filters);
+  }
+  for (const std::string& name : StatementParameterNames(statement.Text)) {
+    const TjxsParamItem* item = params.Find(name);
+    if (item == nullptr) {
+      throw Exception("A consulta do relatório " + definition.Name + " usa o parâmetro :" + name +
+                      ", que a definição não declara.");
+    }
+    statement.Values.push_back(ParameterValue(*item));
+  }
+  return statement;
+}
+
+ReportRun::ReportRun(const std::string& report) {
+  const auto definitionPath = DefinitionPath(report);
+  if (!std::filesystem::exists(definitionPath)) {
+    throw UsageError("Relatório desconhecido: " + report + " (sem definição em " +
+                     definitionPath.string() + ")");
+  }
+  FDefinition = LoadReportDefinition(definitionPath.string());
+  FPlugin = std::make_unique<PluginLibrary>(PluginPath(report));
+}
+
+RunResult ReportRun::Run(const std::map<std::string, std::string>& given, PageSink& sink,
+                         const FontMetrics& metrics, ProgressReporter* progress) const {
+  RejectUnknownParameters(FDefinition, given);
+  std::unique_ptr<TjxsPowerParam> params = BuildParameterList(FDefinition, given);
+  const TjfmBaseDllClass& reportClass = FPlugin->ReportClass();
+
+  {
+    // The form works on a report object of its own: nothing it prints reaches the document.
+    class DiscardingSink : public PageSink {
+      void Begin(const DocumentInfo&) override {}
+      void AddPage(const Page&) override {}
+      void End(const std::vector<Message>&) override {}
+    } discard;
+    ReportWriter form(FDefinition, *params, nullptr, metrics, discard, nullptr);
+    ReplayParameterForm(reportClass, form, given);
+  }
+
+  std::unique_ptr<TjClientDataSet> mainDataSet;
+  if (!Trim(FDefinition.Statement).empty()) {
+    const MainStatement statement = BuildMainStatement(FDefinition, *params);
+    mainDataSet = ExecutarSQL(statement.Text, statement.Values, true, false, -1, "", nullptr, true);
+  }
+
+  ReportWriter writer(FDefinition, *params, mainDataSet.get(), metrics, sink, progress);
+  writer.Begin(reportClass.Versao());
+  FPlugin->Imprimir(writer);
+  writer.Finish();
+  if (progress != nullptr) progress->Done();
+  return {writer.Messages(), writer.PageCount()};
+}

@@ -1,0 +1,47 @@
+// One report ready to run: its definition and its plug-in, loaded from the build tree. A run
+// builds the parameter list, replays the parameter form, opens the main statement, and calls
+// the plug-in's Imprimir on a report writer that hands pages to a sink.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/FontMetrics.h"
+#include "render/Page.h"
+#include "report/ReportDefinition.h"
+#include "run/PluginLibrary.h"
+#include "run/ProgressReporter.h"
+
+struct RunResult {
+  std::vector<Message> Messages;
+  int Pages = 0;
+};
+
+class ReportRun {
+ public:
+  // Raises UsageError when the report has no definition, Exception when it cannot be loaded.
+  explicit ReportRun(const std::string& report);
+
+  const ReportDefinition& Definition() const { return FDefinition; }
+  const TjfmBaseDllClass& ReportClass() const { return FPlugin->ReportClass(); }
+
+  // Runs on the host connection with the given parameter texts (name -> text). Raises
+  // UsageError for a parameter the definition does not have; whatever the report raises
+  // passes on unchanged.
+  RunResult Run(const std::map<std::string, std::string>& given, PageSink& sink,
+                const FontMetrics& metrics, ProgressReporter* progress) const;
+
+ private:
+  ReportDefinition FDefinition;
+  std::unique_ptr<PluginLibrary> FPlugin;
+};
+
+// The main statement of a definition with its filters applied and its `:name` parameters'
+// values taken from the parameter list (dates as dates, integers as integers).
+struct MainStatement {
+  std::string Text;
+  std::vector<Variant> Values;
+};
+MainStatement BuildMainStatement(const ReportDefinition& definition, TjxsPowerParam& params);

@@ -1,0 +1,302 @@
+// `kdr` end to end: a database the test builds, the test report run through the command, and
+// the JSON document, exit statuses and output files checked as a caller sees them.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct Outcome {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+cairo_status_t AppendPng(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+std::string SmallPng() {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 40, 20);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_source_rgb(cr, 0.1, 0.3, 0.7);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  std::string bytes;
+  cairo_surface_write_to_png_stream(surface, AppendPng, &bytes);
+  cairo_surface_destroy(surface);
+  return bytes;
+}
+
+class KdrCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kdr-cli-XXXXXX";
+    FFolder = mkdtemp(pattern);
+    FDatabase = FFolder / "office.sqlite";
+    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
+    FillOffice();
+  }
+  void TearDown() override { fs::remove_all(FFolder); }
+
+  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+
+  Outcome Kdr(const std::vector<std::string>& arguments) const {
+    std::string command = Quote(KDR_BINARY);
+    for (const auto& argument : arguments) command += " " + Quote(argument);
+    const fs::path out = FFolder / "stdout.txt";
+    const fs::path err = FFolder / "stderr.txt";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.Out = ReadFile(out);
+    outcome.Err = ReadFile(err);
+    fs::remove(out);
+    fs::remove(err);
+    return outcome;
+  }
+
+  Outcome RunTestReport(std::vector<std::string> extra) const {
+    std::vector<std::string> arguments = {"run", "KdrTeste", "--db", Url(), "--quiet",
+                                          "-p", "pDataInicial=01/03/2026",
+                                          "-p", "pDataFinal=2026-03-31"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return Kdr(arguments);
+  }
+
+  json RunJson(std::vector<std::string> extra = {}) const {
+    extra.insert(extra.end(), {"--format", "json", "-o", "-"});
+    const Outcome outcome = RunTestReport(extra);
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    return json::parse(outcome.Out);
+  }
+
+  void Execute(const std::string& sql, const std::string& blob = "") {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    if (!blob.empty()) {
+      sqlite3_bind_blob(statement, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+    }
+    EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(db);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+  }
+
+  void FillOffice() {
+    Execute("insert into EMPRESA values (1, 'Padaria Pão Quente Ltda', ?)", SmallPng());
+    Execute("insert into EMPRESA values (2, 'Oficina São José', null)");
+    Execute("insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB) values (1, 1, 'Matriz')");
+    Execute("insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB) values (2, 1, 'Oficina')");
+    Execute("insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
+            "DATALCTOPRO) values (1, 1, 1, 'Guias de março', '2026-03-01'), "
+            "(2, 2, 1, 'Folha', '2026-03-31'), (3, 1, 1, 'Abril', '2026-04-01')");
+    Execute("insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO)"
+            " values (1, 1, 'DAS - Simples Nacional', 1234.5, '2026-03-20'), "
+            "(1, 2, '" + std::string(60, 'x') + " " + std::string(60, 'y') + " " +
+            std::string(60, 'z') + " longa descrição que não cabe numa linha só', 10, null), "
+            "(2, 1, 'FGTS', 0.07, '2026-04-07'), (3, 1, 'Fora do período', 1, null)");
+  }
+
+  fs::path FFolder;
+  fs::path FDatabase;
+};
+
+std::vector<int> Sections(const json& page) {
+  std::vector<int> sections;
+  for (const auto& band : page["bands"]) sections.push_back(band["section"].get<int>());
+  return sections;
+}
+
+TEST_F(KdrCommandTest, RunPrintsTheJsonDocument) {
+  const json document = RunJson();
+  EXPECT_EQ(document["report"], "KdrTeste");
+  EXPECT_EQ(document["version"], "[versao: 0.1.0.0]");
+  ASSERT_EQ(document["pages"].size(), 1u);
+  const json& page = document["pages"][0];
+  EXPECT_EQ(page["number"], 1);
+  const auto sections = Sections(page);
+  // Page header, its column headings from the after-section event, then the report's bands.
+  ASSERT_GE(sections.size(), 6u);
+  EXPECT_EQ(sections[0], 1);
+  EXPECT_EQ(sections[1], 8);
+  EXPECT_EQ(sections[2], 2);
+  EXPECT_EQ(sections.back(), 4);
+
+  const json& header = page["bands"][2];
+  EXPECT_EQ(header["values"]["pDescrProtocolo"], "Protocolo: 00001 - Guias de março");
+  EXPECT_EQ(header["values"]["pPeriodo"], "Período: 01/03/2026 a 31/03/2026");
+  EXPECT_FALSE(header.contains("fields")) << "the test report has no main data set";
+  EXPECT_EQ(page["bands"][0]["labels"]["Logo"]["visible"], false);
+
+  const json& firstItem = page["bands"][3];
+  EXPECT_EQ(firstItem["section"], 3);
+  EXPECT_EQ(firstItem["values"]["pDesc"], "DAS - Simples Nacional");
+  EXPECT_EQ(firstItem["values"]["pValor"], "1.234,50");
+  EXPECT_EQ(firstItem["values"]["pVcto"], "20/03/2026");
+
+  ASSERT_EQ(document["messages"].size(), 1u);
+  EXPECT_EQ(document["messages"][0]["kind"], 1);
+  EXPECT_EQ(document["messages"][0]["text"], "2 protocolo(s) impresso(s)");
+}
+
+TEST_F(KdrCommandTest, LongDescriptionIsWrappedIntoSeveralLines) {
+  const json document = RunJson();
+  std::vector<std::string> lines;
+  bool lastHasValue = false;
+  for (const auto& band : document["pages"][0]["bands"]) {
+    if (band["section"] != 3) continue;
+    const std::string text = band["values"].value("pDesc", "");
+    if (text.find("xxxx") != std::string::npos || text.find("yyyy") != std::string::npos ||
+        text.find("zzzz") != std::string::npos || text.find("cabe") != std::string::npos) {
+      lines.push_back(text);
+      lastHasValue = band["values"].contains("pValor");
+    }
+  }
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(lastHasValue) << "the value prints on the item's last line";
+  EXPECT_NE(lines.back().find("linha só"), std::string::npos);
+}
+
+TEST_F(KdrCommandTest, CompanyFilterAndHostileExpressions) {
+  const json document = RunJson({"-p", "pCodigoEmpresa=2"});
+  EXPECT_EQ(document["pages"][0]["bands"][2]["values"]["pDescrProtocolo"],
+            "Protocolo: 00002 - Folha");
+
+  for (const std::string hostile : {"1;--", "1 or 1=1", "1') or ('1'='1", "1-"}) {
+    const fs::path output = FFolder / "hostile.json";
+    const Outcome outcome = RunTestReport({"-p", "pCodigoEmpresa=" + hostile, "-o", output});
+    EXPECT_EQ(outcome.Status, 1) << hostile;
+    EXPECT_NE(outcome.Err.find(hostile), std::string::npos) << outcome.Err;
+    EXPECT_FALSE(fs::exists(output));
+  }
+}
+
+TEST_F(KdrCommandTest, ReportErrorsExitWithOneAndTheMessageAlone) {
+  Outcome outcome = Kdr({"run", "KdrTeste", "--db", Url(), "-p", "pDataInicial=31/02/2026",
+                         "-p", "pDataFinal=01/03/2026"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err, "Data inicial invalida!\n");
+
+  outcome = Kdr({"run", "KdrTeste", "--db", Url(), "-p", "pDataFinal=01/03/2026"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err, "Parâmetro obrigatório não informado: Data inicial (pDataInicial)\n");
+}
+
+TEST_F(KdrCommandTest, UsageErrorsExitWithTwo) {
+  EXPECT_EQ(Kdr({}).Status, 2);
+  EXPECT_EQ(Kdr({"frobnicate"}).Status, 2);
+  EXPECT_EQ(Kdr({"run"}).Status, 2);
+  EXPECT_EQ(Kdr({"run", "KdrNaoExiste", "--db", Url()}).Status, 2);
+  EXPECT_EQ(RunTestReport({"-p", "pInexistente=1"}).Status, 2);
+  EXPECT_EQ(RunTestReport({"-p", "semigual"}).Status, 2);
+  EXPECT_EQ(RunTestReport({"--format", "doc"}).Status, 2);
+  EXPECT_EQ(Kdr({"db", "demo", "--size", "zero"}).Status, 2);
+  EXPECT_EQ(Kdr({"--help"}).Status, 0);
+}
+
+TEST_F(KdrCommandTest, FailedRunLeavesNoFileBehind) {
+  const fs::path output = FFolder / "relatorio.pdf";
+  std::ofstream(output) << "previous report";
+  const Outcome outcome = RunTestReport({"-p", "pFalhar=2", "-o", output});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err, "Falha no meio da impressão.\n");
+  EXPECT_EQ(ReadFile(output), "previous report") << "a failed run must not touch the old file";
+  for (const auto& entry : fs::directory_iterator(FFolder)) {
+    EXPECT_EQ(entry.path().filename().string().find(".relatorio.pdf"), std::string::npos)
+        << "temporary file left: " << entry.path();
+  }
+}
+
+TEST_F(KdrCommandTest, TextFormatToStandardOutput) {
+  const Outcome outcome = RunTestReport({"--format", "txt"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  EXPECT_NE(outcome.Out.find("Protocolo: 00001 - Guias de março"), std::string::npos);
+  EXPECT_NE(outcome.Out.find("1.234,50"), std::string::npos);
+  EXPECT_EQ(outcome.Err, "Mensagem: 2 protocolo(s) impresso(s)\n");
+}
+
+TEST_F(KdrCommandTest, ParametersFileAndCommandLineValues) {
+  const fs::path params = FFolder / "params.json";
+  std::ofstream(params) << R"({"pDataInicial": "01/04/2026", "pDataFinal": "30/04/2026",
+                               "pCodigoEmpresaLogo": 1})";
+  const Outcome outcome = Kdr({"run", "KdrTeste", "--db", Url(), "--params", params.string(),
+                               "-p", "pDataInicial=01/03/2026", "--format", "json"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  const json document = json::parse(outcome.Out);
+  // -p wins over the file, so March and April are both in the range.
+  EXPECT_EQ(document["messages"][0]["text"], "3 protocolo(s) impresso(s)");
+  EXPECT_EQ(document["pages"][0]["bands"][0]["labels"]["Logo"]["visible"], true);
+}
+
+TEST_F(KdrCommandTest, ManyItemsFillSeveralPagesEachWithItsHeader) {
+  std::string values;
+  for (int i = 2; i <= 120; ++i) {
+    values += (values.empty() ? "" : ",") + std::string("(2, ") + std::to_string(i) +
+              ", 'Item " + std::to_string(i) + "', 1, null)";
+  }
+  Execute("insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO) "
+          "values " + values);
+  const json document = RunJson();
+  ASSERT_GE(document["pages"].size(), 2u);
+  int number = 0;
+  for (const auto& page : document["pages"]) {
+    EXPECT_EQ(page["number"], ++number);
+    const auto sections = Sections(page);
+    ASSERT_GE(sections.size(), 3u);
+    EXPECT_EQ(sections[0], 1);
+    EXPECT_EQ(sections[1], 8);
+  }
+}
+
+TEST_F(KdrCommandTest, ListAndDescribe) {
+  Outcome outcome = Kdr({"list"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  EXPECT_NE(outcome.Out.find("KdrTeste\t[versao: 0.1.0.0]\tRelatório de teste"),
+            std::string::npos)
+      << outcome.Out;
+
+  outcome = Kdr({"describe", "KdrTeste"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  EXPECT_NE(outcome.Out.find("pDataInicial"), std::string::npos);
+  EXPECT_NE(outcome.Out.find("DoParamChange(Sender: TObject; _AParam: TjxsParamItem)"),
+            std::string::npos)
+      << outcome.Out;
+}
+
+TEST_F(KdrCommandTest, InitRefusesADatabaseThatHasTables) {
+  const Outcome outcome = Kdr({"db", "init", "--db", Url()});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_FALSE(outcome.Err.empty());
+  EXPECT_EQ(RunJson()["messages"][0]["text"], "2 protocolo(s) impresso(s)") << "data kept";
+}
+
+}  // namespace

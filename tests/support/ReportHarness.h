@@ -1,0 +1,130 @@
+// Test support: a temporary office database and an in-process run of a report class on the
+// real report writer, recording every printed band.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/DatabaseEngine.h"
+#include "render/FontMetrics.h"
+#include "render/Page.h"
+#include "report/ParameterList.h"
+#include "report/ReportDefinition.h"
+#include "report/ReportWriter.h"
+#include "run/DatabaseSetup.h"
+
+// A new SQLite database with the schema, made the host connection while it lives.
+class TempOffice {
+ public:
+  TempOffice() {
+    static int counter = 0;
+    FPath = std::filesystem::temp_directory_path() /
+            ("kdr-office-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".sqlite");
+    std::filesystem::remove(FPath);
+    FDatabase = OpenDatabase("sqlite:" + FPath.string());
+    CreateSchema(*FDatabase);
+    HostConnection::Set(FDatabase.get());
+  }
+  ~TempOffice() {
+    HostConnection::Set(nullptr);
+    FDatabase.reset();
+    std::filesystem::remove(FPath);
+  }
+  TempOffice(const TempOffice&) = delete;
+  TempOffice& operator=(const TempOffice&) = delete;
+
+  void Execute(const std::string& statement, const std::vector<Variant>& values = {}) {
+    FDatabase->Execute(statement, values);
+  }
+  DatabaseEngine& Database() { return *FDatabase; }
+  std::string Url() const { return "sqlite:" + FPath.string(); }
+
+ private:
+  std::filesystem::path FPath;
+  std::unique_ptr<DatabaseEngine> FDatabase;
+};
+
+// Keeps every page, for tests (a real run streams them away).
+class CapturingSink : public PageSink {
+ public:
+  void Begin(const DocumentInfo& info) override { Info = info; }
+  void AddPage(const Page& page) override { Pages.push_back(page); }
+  void End(const std::vector<Message>& messages) override { Messages = messages; }
+
+  DocumentInfo Info;
+  std::vector<Page> Pages;
+  std::vector<Message> Messages;
+};
+
+// A report of reports/NAME.json with the given parameter texts (defaults for the rest),
+// printed by the real writer into a capturing sink.
+class ReportHarness {
+ public:
+  explicit ReportHarness(const std::string& report,
+                         const std::map<std::string, std::string>& given = {},
+                         TjClientDataSet* mainDataSet = nullptr)
+      : FDefinition(LoadReportDefinition(std::string(KDR_SOURCE_DIR) + "/reports/" + report +
+                                         ".json")),
+        FParams(BuildParameterList(FDefinition, given)),
+        FWriter(std::make_unique<ReportWriter>(FDefinition, *FParams, mainDataSet, Metrics(), Sink,
+                                               nullptr)) {
+    FWriter->Begin("[versao: teste]");
+  }
+
+  static const FontMetrics& Metrics() {
+    static const FontMetrics metrics;
+    return metrics;
+  }
+
+  ReportWriter& Writer() { return *FWriter; }
+  TjxsPowerParam& Params() { return *FParams; }
+  const ReportDefinition& Definition() const { return FDefinition; }
+
+  // Creates an instance of the report class, runs its body and ends the document, as
+  // Imprimir would; the instance is freed whatever happens.
+  template <class TReport>
+  void Run() {
+    {
+      TReport report(FWriter.get());
+      report.ImprimirInterno();
+    }
+    FWriter->Finish();
+  }
+
+  // Section numbers of every printed band, in print order across pages.
+  std::vector<int> Sections() const {
+    std::vector<int> sections;
+    for (const Page& page : Sink.Pages) {
+      for (const Band& band : page.Bands) sections.push_back(band.Section);
+    }
+    return sections;
+  }
+  // Every printed band, in print order.
+  std::vector<const Band*> Bands() const {
+    std::vector<const Band*> bands;
+    for (const Page& page : Sink.Pages) {
+      for (const Band& band : page.Bands) bands.push_back(&band);
+    }
+    return bands;
+  }
+  // A layout value as a band showed it ("" when it was empty).
+  static std::string Value(const Band& band, const std::string& name) {
+    for (const auto& [key, value] : band.Values) {
+      if (key == name) return value;
+    }
+    return "";
+  }
+
+  CapturingSink Sink;
+
+ private:
+  ReportDefinition FDefinition;
+  std::unique_ptr<TjxsPowerParam> FParams;
+  std::unique_ptr<ReportWriter> FWriter;
+};
