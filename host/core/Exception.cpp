@@ -1,0 +1,3 @@
+#include "Exception.h"
+
+Exception::Exception(const std::string& message) : std::runtime_error(message), FMessage(message) {}

@@ -1,0 +1,175 @@
+#include "SysUtils.h"
+
+#include <cctype>
+#include <cstdio>
+#include <limits>
+
+#include "DateText.h"
+#include "NumberText.h"
+
+namespace {
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+const char* const kMonthNames[] = {"janeiro",  "fevereiro", "março",    "abril",
+                                   "maio",     "junho",     "julho",    "agosto",
+                                   "setembro", "outubro",   "novembro", "dezembro"};
+const char* const kMonthShortNames[] = {"jan", "fev", "mar", "abr", "mai", "jun",
+                                        "jul", "ago", "set", "out", "nov", "dez"};
+const char* const kDayNames[] = {"domingo",      "segunda-feira", "terça-feira", "quarta-feira",
+                                 "quinta-feira", "sexta-feira",   "sábado"};
+const char* const kDayShortNames[] = {"dom", "seg", "ter", "qua", "qui", "sex", "sáb"};
+
+std::string Padded(int value, int width) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+  return buffer;
+}
+
+// Day of the week, 0 for Sunday; 30/12/1899 was a Saturday.
+int DayOfWeek(TDateTime value) {
+  const auto days = static_cast<long long>(value.DateOnly().Value());
+  return static_cast<int>(((days + 6) % 7 + 7) % 7);
+}
+
+}  // namespace
+
+int StrToIntDef(const std::string& text, int fallback) {
+  const auto value = number_text::ParseInteger(text);
+  if (!value || *value < std::numeric_limits<int>::min() ||
+      *value > std::numeric_limits<int>::max()) {
+    return fallback;
+  }
+  return static_cast<int>(*value);
+}
+
+std::int64_t StrToInt64Def(const std::string& text, std::int64_t fallback) {
+  return number_text::ParseInteger(text).value_or(fallback);
+}
+
+TDateTime StrToDateDef(const std::string& text, TDateTime fallback) {
+  return date_text::ParseDate(text).value_or(fallback);
+}
+
+std::string FormatDateTime(const std::string& pattern, TDateTime value) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  value.DecodeDate(year, month, day);
+  value.DecodeTime(hour, minute, second);
+  std::string out;
+  bool lastWasHour = false;
+  std::size_t i = 0;
+  while (i < pattern.size()) {
+    const char c = pattern[i];
+    if (c == '\'' || c == '"') {
+      const std::size_t close = pattern.find(c, i + 1);
+      const std::size_t stop = close == std::string::npos ? pattern.size() : close;
+      out += pattern.substr(i + 1, stop - i - 1);
+      i = stop == pattern.size() ? stop : stop + 1;
+      continue;
+    }
+    const char upper = AsciiUpper(c);
+    std::size_t run = 1;
+    while (i + run < pattern.size() && AsciiUpper(pattern[i + run]) == upper) ++run;
+    const int count = static_cast<int>(run);
+    switch (upper) {
+      case 'D':
+        if (count >= 4) {
+          out += kDayNames[DayOfWeek(value)];
+        } else if (count == 3) {
+          out += kDayShortNames[DayOfWeek(value)];
+        } else {
+          out += Padded(day, count);
+        }
+        lastWasHour = false;
+        break;
+      case 'M':
+        // After an hour, m is the minute: "hh:mm".
+        if (lastWasHour && count <= 2) {
+          out += Padded(minute, count);
+        } else if (count >= 4) {
+          out += kMonthNames[month - 1];
+        } else if (count == 3) {
+          out += kMonthShortNames[month - 1];
+        } else {
+          out += Padded(month, count);
+        }
+        lastWasHour = false;
+        break;
+      case 'Y':
+        out += count <= 2 ? Padded(year % 100, 2) : Padded(year, 4);
+        lastWasHour = false;
+        break;
+      case 'H':
+        out += Padded(hour, count > 2 ? 2 : count);
+        lastWasHour = true;
+        break;
+      case 'N':
+        out += Padded(minute, count > 2 ? 2 : count);
+        lastWasHour = false;
+        break;
+      case 'S':
+        out += Padded(second, count > 2 ? 2 : count);
+        lastWasHour = false;
+        break;
+      default:
+        out.append(run, c);  // literal; '/' and ':' are already the Brazilian separators
+        break;
+    }
+    i += run;
+  }
+  return out;
+}
+
+std::string DateToStr(TDateTime value) {
+  return FormatDateTime("dd/mm/yyyy", value);
+}
+
+std::string DateTimeToStr(TDateTime value) {
+  return value.HasTime() ? FormatDateTime("dd/mm/yyyy hh:nn:ss", value) : DateToStr(value);
+}
+
+std::string Trim(const std::string& text) {
+  // Like the host: every control character and blank counts as white space.
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string UpperCase(const std::string& text) {
+  std::string result = text;
+  for (char& c : result) c = AsciiUpper(c);
+  return result;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  }
+  return true;
+}
+
+std::string LeftChars(const std::string& text, int count) {
+  if (count <= 0) return {};
+  int seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsContinuationByte(text[i]) && seen++ == count) return text.substr(0, i);
+  }
+  return text;
+}
+
+int CharCount(const std::string& text) {
+  int count = 0;
+  for (char c : text) {
+    if (!IsContinuationByte(c)) ++count;
+  }
+  return count;
+}
