@@ -76,7 +76,9 @@ MainStatement BuildMainStatement(const ReportDefinition& definition, TjxsPowerPa
   if (const auto at = statement.Text.find("{filters}"); at != std::string::npos) {
     statement.Text.replace(at, 9, filters);
   }
-  for (const std::string& name : StatementParameterNames(statement.Text)) {
+  const NamedParameters named =
+      RewriteNamedParameters(statement.Text, PlaceholderStyle::NumberedQuestionMark);
+  for (const std::string& name : named.Names) {
     const TjxsParamItem* item = params.Find(name);
     if (item == nullptr) {
       throw Exception("A consulta do relatório " + definition.Name + " usa o parâmetro :" + name +
