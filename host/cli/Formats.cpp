@@ -46,8 +46,7 @@ std::unique_ptr<PageSink> MakeSink(const std::string& format,
     const std::filesystem::path base = *output;
     return std::make_unique<PngSink>(
         [&files, base](int page, const std::string& png) {
-          files.Create(PageFileName(base, page)).write(png.data(),
-                                                       static_cast<std::streamsize>(png.size()));
+          files.Write(PageFileName(base, page), png);
         },
         dpi);
   }

@@ -31,8 +31,17 @@ std::ostream& OutputFiles::Create(const std::filesystem::path& path) {
   return *FFiles.back().Stream;
 }
 
+void OutputFiles::Write(const std::filesystem::path& path, const std::string& bytes) {
+  std::ostream& out = Create(path);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  Pending& file = FFiles.back();
+  file.Stream->close();
+  if (file.Stream->fail()) throw Exception("Falha ao gravar o arquivo " + path.string());
+}
+
 void OutputFiles::Commit() {
   for (Pending& file : FFiles) {
+    if (!file.Stream->is_open()) continue;  // written whole already
     file.Stream->flush();
     const bool written = static_cast<bool>(*file.Stream);
     file.Stream->close();

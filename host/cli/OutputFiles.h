@@ -18,6 +18,9 @@ class OutputFiles {
 
   // Opens a new file that will become `path`; raises Exception when it cannot be created.
   std::ostream& Create(const std::filesystem::path& path);
+  // Writes a whole file that will become `path` and closes it at once, so that a run of many
+  // pages does not hold a descriptor per page.
+  void Write(const std::filesystem::path& path, const std::string& bytes);
   // Closes every file and renames it into place.
   void Commit();
 
