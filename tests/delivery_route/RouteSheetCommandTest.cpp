@@ -1,0 +1,223 @@
+// The route sheet end to end: `kdr` on a database the test builds, read back from the JSON
+// document as a caller sees it, and on the demo office in every form.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct Outcome {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class RouteSheetCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kdr-route-XXXXXX";
+    FFolder = mkdtemp(pattern);
+    FDatabase = FFolder / "office.sqlite";
+  }
+  void TearDown() override { fs::remove_all(FFolder); }
+
+  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+
+  Outcome Kdr(const std::vector<std::string>& arguments) const {
+    std::string command = Quote(KDR_BINARY);
+    for (const auto& argument : arguments) command += " " + Quote(argument);
+    const fs::path out = FFolder / "stdout.txt";
+    const fs::path err = FFolder / "stderr.txt";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.Out = ReadFile(out);
+    outcome.Err = ReadFile(err);
+    fs::remove(out);
+    fs::remove(err);
+    return outcome;
+  }
+
+  Outcome RunSheet(const std::vector<std::string>& parameters,
+                   const std::vector<std::string>& output = {"--format", "json", "-o", "-"}) const {
+    std::vector<std::string> arguments = {"run", "KdrRotaEntrega", "--db", Url(), "--quiet"};
+    for (const std::string& parameter : parameters) {
+      arguments.push_back("-p");
+      arguments.push_back(parameter);
+    }
+    arguments.insert(arguments.end(), output.begin(), output.end());
+    return Kdr(arguments);
+  }
+
+  json RunJson(const std::vector<std::string>& parameters) const {
+    const Outcome outcome = RunSheet(parameters);
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    return json::parse(outcome.Out);
+  }
+
+  void Execute(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+  }
+
+  // Two routes: route 3 visits the bakery's head office (own address) and its branch, which
+  // delivers elsewhere; route 7 visits the garage, with a note.
+  void FillOffice() {
+    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
+    Execute(
+        "insert into TIPOLOGRADOURO values (1, 'Rua'), (2, 'Avenida');"
+        "insert into MUNICIPIO values ('PR', 4106902, 'Curitiba');"
+        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, "
+        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, COMPLENDERESTAB, BAIRROENDERESTAB, "
+        "SIGLAESTADO, CODIGOMUNIC, DDDFONE, NUMEROFONE) values "
+        "(1, 1, 'Padaria Pão Quente Ltda', 'Matriz', 1, 'Nove', 120, 'Sala 3', 'Centro', 'PR', "
+        "4106902, '41', '33334444'),"
+        "(1, 2, 'Padaria Pão Quente Ltda', 'Filial', 2, 'Batel', 900, null, 'Batel', 'PR', "
+        "4106902, '41', '32221111'),"
+        "(2, 1, 'Oficina São José', 'Matriz', 1, 'das Flores', 0, null, null, 'PR', 4106902, "
+        "null, null);"
+        "insert into ESTABENTREGA values (1, 2, 'Rua', 'do Porto', 15, 'Galpão 4', 'Portão', "
+        "'PR', 4106902);"
+        "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values "
+        "(1, 1, '1'), (1, 2, '0');"
+        "insert into PROTOCOLOROTAENTREGA values (3, 1, 2, 2, null), (3, 1, 1, 1, null), "
+        "(7, 2, 1, 1, 'Entrada pelos fundos, portão azul');");
+  }
+
+  static std::vector<int> Sections(const json& document) {
+    std::vector<int> sections;
+    for (const json& page : document["pages"]) {
+      for (const json& band : page["bands"]) sections.push_back(band["section"].get<int>());
+    }
+    return sections;
+  }
+  static std::vector<json> Bands(const json& document, int section) {
+    std::vector<json> bands;
+    for (const json& page : document["pages"]) {
+      for (const json& band : page["bands"]) {
+        if (band["section"] == section) bands.push_back(band);
+      }
+    }
+    return bands;
+  }
+
+  fs::path FFolder;
+  fs::path FDatabase;
+};
+
+TEST_F(RouteSheetCommandTest, DetailedSheetListsEachRouteWithItsStopsAndAddresses) {
+  FillOffice();
+  const json document = RunJson({"pTipoRel=1", "pMostrarEnd=1"});
+  EXPECT_EQ(document["report"], "KdrRotaEntrega");
+  EXPECT_EQ(document["version"], "[versao: 1.1.28.0]");
+  EXPECT_EQ(Sections(document),
+            (std::vector<int>{1, 8, 9, 10, 11, 12, 11, 12, 14, 10, 11, 12, 13}));
+
+  const auto routes = Bands(document, 10);
+  ASSERT_EQ(routes.size(), 2u);
+  EXPECT_EQ(routes[0]["fields"]["CODIGOROTA"], "3");
+  EXPECT_EQ(routes[0]["fields"]["QTDEESTABROTA"], "2");
+  EXPECT_EQ(routes[1]["fields"]["CODIGOROTA"], "7");
+
+  const auto stops = Bands(document, 11);
+  ASSERT_EQ(stops.size(), 3u);
+  EXPECT_EQ(stops[0]["fields"]["APELIDOESTAB"], "Matriz");
+  EXPECT_EQ(stops[1]["fields"]["APELIDOESTAB"], "Filial");
+  EXPECT_EQ(stops[2]["fields"]["NOMEESTAB"], "Oficina São José");
+
+  std::vector<std::string> addresses;
+  for (const json& band : Bands(document, 12)) {
+    addresses.push_back(band["values"]["REndereco"].get<std::string>());
+  }
+  EXPECT_EQ(addresses,
+            (std::vector<std::string>{
+                "Endereço: Rua Nove, 120  Sala 3, Centro, Curitiba / PR      Telefone: (41) "
+                "3333-4444",
+                "Endereço: Rua do Porto, 15  Galpão 4, Portão, Curitiba / PR      Telefone: (41) "
+                "3222-1111",
+                "Endereço: Rua das Flores, 0  Curitiba / PR"}));
+  EXPECT_EQ(Bands(document, 13)[0]["fields"]["OBSERVACAO"], "Entrada pelos fundos, portão azul");
+  EXPECT_TRUE(document["messages"].empty());
+}
+
+TEST_F(RouteSheetCommandTest, ShorterFormsListOnlyTheRoutes) {
+  FillOffice();
+  EXPECT_EQ(Sections(RunJson({"pTipoRel=2", "pMostrarEnd=1"})), (std::vector<int>{1, 9, 10, 10}));
+  EXPECT_EQ(Sections(RunJson({"pTipoRel=3"})), (std::vector<int>{1, 8, 9, 10, 10}));
+  EXPECT_EQ(Sections(RunJson({"pCodigoRota=7", "pTipoRel=2"})), (std::vector<int>{1, 9, 10}));
+}
+
+TEST_F(RouteSheetCommandTest, ReportFormThatIsNoNumberFailsWithItsMessageAndNoFile) {
+  FillOffice();
+  const fs::path pdf = FFolder / "rotas.pdf";
+  const Outcome outcome = RunSheet({"pTipoRel=detalhado"}, {"-o", pdf.string()});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_NE(outcome.Err.find("Tipo de relatório inválido: \"detalhado\""), std::string::npos)
+      << outcome.Err;
+  EXPECT_FALSE(fs::exists(pdf));
+}
+
+TEST_F(RouteSheetCommandTest, DescribeShowsTheFormsAndThePublishedAddressOperation) {
+  const Outcome outcome = Kdr({"describe", "KdrRotaEntrega"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  EXPECT_NE(outcome.Out.find("TKdrRotaEntrega, [versao: 1.1.28.0]"), std::string::npos)
+      << outcome.Out;
+  EXPECT_NE(outcome.Out.find("ImprimirEndereco(_ACodigoEmpresa: Integer; _ACodigoEstab: Integer)"),
+            std::string::npos)
+      << outcome.Out;
+  EXPECT_NE(outcome.Out.find("Somente as rotas=2"), std::string::npos) << outcome.Out;
+}
+
+TEST_F(RouteSheetCommandTest, DemoOfficeSheetsPrintInEveryForm) {
+  ASSERT_EQ(Kdr({"db", "demo", "--db", Url()}).Status, 0);
+  const json detailed = RunJson({"pTipoRel=1", "pMostrarEnd=1"});
+  EXPECT_FALSE(Bands(detailed, 11).empty());
+  EXPECT_EQ(Bands(detailed, 12).size(), Bands(detailed, 11).size())
+      << "every demo establishment has an address";
+  for (const std::string form : {"2", "3"}) {
+    const json routes = RunJson({"pTipoRel=" + form});
+    EXPECT_EQ(Bands(routes, 10).size(), Bands(detailed, 10).size()) << "pTipoRel " << form;
+    EXPECT_TRUE(Bands(routes, 11).empty()) << "pTipoRel " << form;
+  }
+  for (const std::string format : {"pdf", "png", "txt"}) {
+    const fs::path file = FFolder / ("rotas." + format);
+    const Outcome outcome = RunSheet({"pMostrarEnd=1"}, {"-o", file.string()});
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    // PNG pages go one to a file: rotas-1.png, rotas-2.png, ...
+    const fs::path written = std::string(format) == "png" ? FFolder / "rotas-1.png" : file;
+    ASSERT_TRUE(fs::exists(written)) << written;
+    EXPECT_GT(fs::file_size(written), 0u) << format;
+  }
+}
+
+}  // namespace
