@@ -41,7 +41,7 @@ int FullYear(int year, int digits) {
   return year;
 }
 
-std::optional<std::int64_t> ReadDate(Cursor& cursor) {
+std::optional<std::int64_t> ReadDate(Cursor& cursor, bool isoOnly) {
   int y = 0;
   int m = 0;
   int d = 0;
@@ -53,7 +53,7 @@ std::optional<std::int64_t> ReadDate(Cursor& cursor) {
     m = cursor.Number(1, 2);
     if (m < 0 || !cursor.Accept('-')) return std::nullopt;
     d = cursor.Number(1, 2);
-  } else if (firstDigits <= 2 && cursor.Accept('/')) {
+  } else if (!isoOnly && firstDigits <= 2 && cursor.Accept('/')) {
     d = first;
     m = cursor.Number(1, 2);
     if (m < 0 || !cursor.Accept('/')) return std::nullopt;
@@ -68,20 +68,10 @@ std::optional<std::int64_t> ReadDate(Cursor& cursor) {
   return civil::DaysOf(y, m, d);
 }
 
-}  // namespace
-
-std::optional<TDateTime> ParseDate(const std::string& text) {
+std::optional<TDateTime> ReadDateTime(const std::string& text, bool isoOnly) {
   const std::string trimmed = Trim(text);
   Cursor cursor{trimmed};
-  const auto days = ReadDate(cursor);
-  if (!days || !cursor.AtEnd()) return std::nullopt;
-  return TDateTime(static_cast<double>(*days));
-}
-
-std::optional<TDateTime> ParseDateTime(const std::string& text) {
-  const std::string trimmed = Trim(text);
-  Cursor cursor{trimmed};
-  const auto days = ReadDate(cursor);
+  const auto days = ReadDate(cursor, isoOnly);
   if (!days) return std::nullopt;
   if (cursor.AtEnd()) return TDateTime(static_cast<double>(*days));
   if (!cursor.Accept('T')) {
@@ -110,6 +100,24 @@ std::optional<TDateTime> ParseDateTime(const std::string& text) {
       (hour * 3600'000.0 + minute * 60'000.0 + second * 1000.0 + milliseconds) / civil::kMsPerDay;
   const double date = static_cast<double>(*days);
   return TDateTime(date < 0 ? date - time : date + time);
+}
+
+}  // namespace
+
+std::optional<TDateTime> ParseDate(const std::string& text) {
+  const std::string trimmed = Trim(text);
+  Cursor cursor{trimmed};
+  const auto days = ReadDate(cursor, false);
+  if (!days || !cursor.AtEnd()) return std::nullopt;
+  return TDateTime(static_cast<double>(*days));
+}
+
+std::optional<TDateTime> ParseDateTime(const std::string& text) {
+  return ReadDateTime(text, false);
+}
+
+std::optional<TDateTime> ParseIsoDateTime(const std::string& text) {
+  return ReadDateTime(text, true);
 }
 
 std::string ToIsoText(TDateTime value) {

@@ -94,6 +94,9 @@ std::string Decimal::ToPlainString() const {
 }
 
 int Decimal::Compare(const Decimal& other) const {
+  if (FScale == other.FScale) {
+    return FUnscaled < other.FUnscaled ? -1 : (FUnscaled > other.FUnscaled ? 1 : 0);
+  }
   const int scale = FScale > other.FScale ? FScale : other.FScale;
   const Wide left = Wide{FUnscaled} * PowerOfTen(scale - FScale);
   const Wide right = Wide{other.FUnscaled} * PowerOfTen(scale - other.FScale);

@@ -238,6 +238,31 @@ const std::string& Variant::AsBytes() const {
 }
 
 int Variant::Compare(const Variant& a, const Variant& b) {
+  // Same-kind values are the common case of index sorts: compare them without conversion.
+  if (a.FValue.index() == b.FValue.index()) {
+    const auto three_way = [](const auto& x, const auto& y) {
+      return x < y ? -1 : (y < x ? 1 : 0);
+    };
+    switch (a.GetKind()) {
+      case Kind::Null:
+        return 0;
+      case Kind::Integer:
+        return three_way(std::get<std::int64_t>(a.FValue), std::get<std::int64_t>(b.FValue));
+      case Kind::Float:
+        return three_way(std::get<double>(a.FValue), std::get<double>(b.FValue));
+      case Kind::DateTime:
+        return three_way(std::get<TDateTime>(a.FValue).Value(),
+                         std::get<TDateTime>(b.FValue).Value());
+      case Kind::Decimal:
+        return std::get<::Decimal>(a.FValue).Compare(std::get<::Decimal>(b.FValue));
+      case Kind::Text: {
+        const int order = std::get<std::string>(a.FValue).compare(std::get<std::string>(b.FValue));
+        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+      }
+      default:
+        break;
+    }
+  }
   const int rankA = Rank(a.GetKind());
   const int rankB = Rank(b.GetKind());
   if (rankA != rankB) return rankA < rankB ? -1 : 1;

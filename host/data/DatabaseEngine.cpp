@@ -1,0 +1,41 @@
+#include "DatabaseEngine.h"
+
+#include "Exception.h"
+#include "SqliteEngine.h"
+#include "SysUtils.h"
+
+namespace {
+
+DatabaseEngine* hostEngine = nullptr;
+
+const char* const kUrlHelp =
+    "use sqlite:CAMINHO (por exemplo sqlite:kdr.sqlite), postgresql://... ou firebird://...";
+
+}  // namespace
+
+std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url) {
+  const std::string trimmed = Trim(url);
+  const auto colon = trimmed.find(':');
+  // Only the scheme is quoted back: the rest of a server URL may carry a password.
+  const std::string scheme = colon == std::string::npos ? "" : trimmed.substr(0, colon);
+  if (SameText(scheme, "sqlite")) return std::make_unique<SqliteEngine>(trimmed.substr(colon + 1));
+  if (SameText(scheme, "postgresql") || SameText(scheme, "postgres") ||
+      SameText(scheme, "firebird")) {
+    throw Exception("Banco de dados " + scheme + " ainda não é suportado nesta versão (" + scheme +
+                    "://...); use sqlite:CAMINHO");
+  }
+  if (trimmed.empty()) throw Exception(std::string("URL do banco de dados vazia: ") + kUrlHelp);
+  if (scheme.empty()) {
+    throw Exception("URL do banco de dados sem esquema: \"" + trimmed + "\"; " + kUrlHelp);
+  }
+  throw Exception("Esquema de URL de banco de dados desconhecido: \"" + scheme + "\"; " + kUrlHelp);
+}
+
+void HostConnection::Set(DatabaseEngine* engine) {
+  hostEngine = engine;
+}
+
+DatabaseEngine& HostConnection::Get() {
+  if (hostEngine == nullptr) throw Exception("Nenhum banco de dados aberto");
+  return *hostEngine;
+}

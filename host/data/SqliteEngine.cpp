@@ -1,0 +1,364 @@
+#include "SqliteEngine.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+#include "ColumnTyping.h"
+#include "Exception.h"
+#include "StatementParameters.h"
+#include "SysUtils.h"
+#include "core/DateText.h"
+#include "core/NumberText.h"
+
+namespace {
+
+struct StatementCloser {
+  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementCloser>;
+
+[[noreturn]] void DatabaseError(const std::string& message, const std::string& statement) {
+  throw EDatabaseError(message + "\nComando: " + statement);
+}
+
+[[noreturn]] void DatabaseError(sqlite3* database, const std::string& statement) {
+  DatabaseError(sqlite3_errmsg(database), statement);
+}
+
+// A statement ready to run: compiled, with `:name` parameters turned into numbered ones.
+struct Compiled {
+  StatementHandle Handle;
+  NamedParameters Parameters;
+};
+
+Compiled Compile(sqlite3* database, const std::string& statement) {
+  Compiled compiled;
+  compiled.Parameters = RewriteNamedParameters(statement, PlaceholderStyle::NumberedQuestionMark);
+  const std::string& text = compiled.Parameters.Statement;
+  sqlite3_stmt* raw = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(database, text.c_str(), static_cast<int>(text.size()), &raw, &tail) !=
+      SQLITE_OK) {
+    DatabaseError(database, statement);
+  }
+  compiled.Handle.reset(raw);
+  if (!compiled.Handle) DatabaseError("Comando vazio", statement);
+  // One statement at a time: whatever follows a ';' must be blanks or comments.
+  sqlite3_stmt* next = nullptr;
+  const char* end = text.c_str() + text.size();
+  if (tail != nullptr && tail < end) {
+    const int result =
+        sqlite3_prepare_v2(database, tail, static_cast<int>(end - tail), &next, nullptr);
+    sqlite3_finalize(next);
+    if (result != SQLITE_OK || next != nullptr) {
+      DatabaseError("Mais de um comando no mesmo texto", statement);
+    }
+  }
+  return compiled;
+}
+
+void Bind(sqlite3* database, sqlite3_stmt* handle, const NamedParameters& parameters,
+          const std::vector<Variant>& values, const std::string& statement) {
+  const std::vector<Variant> byName = ValuesForNames(parameters, values);
+  sqlite3_reset(handle);
+  sqlite3_clear_bindings(handle);
+  for (std::size_t i = 0; i < byName.size(); ++i) {
+    const int slot = static_cast<int>(i) + 1;
+    const Variant& value = byName[i];
+    int result = SQLITE_OK;
+    switch (value.GetKind()) {
+      case Variant::Kind::Null:
+        result = sqlite3_bind_null(handle, slot);
+        break;
+      case Variant::Kind::Integer:
+        result = sqlite3_bind_int64(handle, slot, value.AsInt64());
+        break;
+      case Variant::Kind::Boolean:
+        result = sqlite3_bind_int(handle, slot, value.AsBoolean());
+        break;
+      case Variant::Kind::Float:
+        result = sqlite3_bind_double(handle, slot, value.AsFloat());
+        break;
+      case Variant::Kind::Decimal: {
+        std::string text = value.AsString();  // every decimal it has, with a comma
+        for (char& c : text) c = c == ',' ? '.' : c;
+        result = sqlite3_bind_text(handle, slot, text.c_str(), static_cast<int>(text.size()),
+                                   SQLITE_TRANSIENT);
+        break;
+      }
+      case Variant::Kind::DateTime: {
+        // Dates as the database keeps them; a date alone without " 00:00:00", or a text
+        // comparison such as `between` would leave out the first day.
+        const std::string text = date_text::ToIsoText(value.AsDateTime());
+        result = sqlite3_bind_text(handle, slot, text.c_str(), static_cast<int>(text.size()),
+                                   SQLITE_TRANSIENT);
+        break;
+      }
+      case Variant::Kind::Text: {
+        const std::string& text = value.AsBytes();
+        result = sqlite3_bind_text(handle, slot, text.data(), static_cast<int>(text.size()),
+                                   SQLITE_TRANSIENT);
+        break;
+      }
+      case Variant::Kind::Blob: {
+        const std::string& bytes = value.AsBytes();
+        result = sqlite3_bind_blob(handle, slot, bytes.data(), static_cast<int>(bytes.size()),
+                                   SQLITE_TRANSIENT);
+        break;
+      }
+    }
+    if (result != SQLITE_OK) DatabaseError(database, statement);
+  }
+}
+
+std::string ColumnText(sqlite3_stmt* handle, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, column));
+  return text == nullptr
+             ? std::string()
+             : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(handle, column)));
+}
+
+[[noreturn]] void BadValue(const ColumnPlan& plan, const std::string& shown, const char* kind,
+                           const std::string& statement) {
+  DatabaseError("Valor \"" + shown + "\" da coluna " + plan.Shape.Name + " não é " + kind,
+                statement);
+}
+
+Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, StorageClass storage,
+                 const std::string& statement) {
+  if (storage == StorageClass::Null) return Variant();
+  switch (plan.Shape.Type) {
+    case TFieldType::ftInteger:
+    case TFieldType::ftLargeint: {
+      if (storage == StorageClass::Integer)
+        return Variant(static_cast<std::int64_t>(sqlite3_column_int64(handle, column)));
+      const std::string text = ColumnText(handle, column);
+      if (storage == StorageClass::Float) {
+        const double number = sqlite3_column_double(handle, column);
+        if (std::trunc(number) == number && std::fabs(number) < 9.2e18) {
+          return Variant(static_cast<std::int64_t>(number));
+        }
+      } else if (storage == StorageClass::Text) {
+        if (const auto number = number_text::ParseInteger(text)) return Variant(*number);
+      }
+      BadValue(plan, text, "um número inteiro", statement);
+    }
+    case TFieldType::ftFloat: {
+      if (storage == StorageClass::Integer || storage == StorageClass::Float) {
+        return Variant(sqlite3_column_double(handle, column));
+      }
+      const std::string text = ColumnText(handle, column);
+      if (const auto number = number_text::ParseFloat(text)) return Variant(*number);
+      BadValue(plan, text, "um número", statement);
+    }
+    case TFieldType::ftFMTBcd: {
+      if (storage == StorageClass::Integer) {
+        return Variant(Decimal(static_cast<std::int64_t>(sqlite3_column_int64(handle, column)), 0)
+                           .Rescaled(plan.Shape.Scale));
+      }
+      // Exactly from the text form: SQLite writes a stored real with 15 significant digits, so
+      // a money value stored as 0.3 reads back as 0.3 and not as 0.299999...
+      const std::string text = ColumnText(handle, column);
+      try {
+        return Variant(Decimal::Parse(text, plan.Shape.Scale));
+      } catch (const Exception&) {
+        BadValue(plan, text, "um número decimal", statement);
+      }
+    }
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime: {
+      const std::string text = ColumnText(handle, column);
+      const auto value =
+          storage == StorageClass::Text ? date_text::ParseIsoDateTime(text) : std::nullopt;
+      if (!value) BadValue(plan, text, "uma data (aaaa-mm-dd ou aaaa-mm-dd hh:mm:ss)", statement);
+      return Variant(plan.Shape.Type == TFieldType::ftDate ? value->DateOnly() : *value);
+    }
+    case TFieldType::ftBlob: {
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(handle, column));
+      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(handle, column));
+      return Variant(Blob{bytes == nullptr ? std::string() : std::string(bytes, size)});
+    }
+    case TFieldType::ftBoolean: {
+      if (storage == StorageClass::Integer)
+        return Variant(sqlite3_column_int64(handle, column) != 0);
+      const std::string text = ColumnText(handle, column);
+      try {
+        return Variant(Variant(text).AsBoolean());
+      } catch (const Exception&) {
+        BadValue(plan, text, "um valor lógico", statement);
+      }
+    }
+    case TFieldType::ftString:
+    case TFieldType::ftUnknown:
+      break;
+  }
+  std::string text = ColumnText(handle, column);
+  if (plan.TrimPadding) text.erase(text.find_last_not_of(' ') + 1);
+  return Variant(std::move(text));
+}
+
+// Result column names, made unique the way the host does ("CODIGO", "CODIGO_1").
+std::vector<std::string> ColumnNames(sqlite3_stmt* handle) {
+  std::vector<std::string> names;
+  const int count = sqlite3_column_count(handle);
+  for (int column = 0; column < count; ++column) {
+    const char* raw = sqlite3_column_name(handle, column);
+    const std::string base =
+        raw == nullptr || *raw == '\0' ? "COLUNA" + std::to_string(column + 1) : std::string(raw);
+    std::string name = base;
+    for (int suffix = 1;; ++suffix) {
+      bool taken = false;
+      for (const std::string& other : names) taken = taken || SameText(other, name);
+      if (!taken) break;
+      name = base + "_" + std::to_string(suffix);
+    }
+    names.push_back(name);
+  }
+  return names;
+}
+
+class SqlitePrepared : public PreparedStatement {
+ public:
+  SqlitePrepared(sqlite3* database, std::string statement)
+      : FDatabase(database),
+        FStatement(std::move(statement)),
+        FCompiled(Compile(database, FStatement)) {}
+
+  void Run(const std::vector<Variant>& values) override {
+    sqlite3_stmt* handle = FCompiled.Handle.get();
+    Bind(FDatabase, handle, FCompiled.Parameters, values, FStatement);
+    int result = SQLITE_ROW;
+    while (result == SQLITE_ROW) result = sqlite3_step(handle);
+    if (result != SQLITE_DONE) DatabaseError(FDatabase, FStatement);
+    sqlite3_reset(handle);
+  }
+
+ private:
+  sqlite3* FDatabase;
+  std::string FStatement;
+  Compiled FCompiled;
+};
+
+}  // namespace
+
+void SqliteEngine::Closer::operator()(sqlite3* database) const {
+  sqlite3_close_v2(database);
+}
+
+SqliteEngine::SqliteEngine(const std::string& path) {
+  if (Trim(path).empty()) throw EDatabaseError("Caminho do banco SQLite vazio");
+  sqlite3* raw = nullptr;
+  const int result =
+      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  FDatabase.reset(raw);  // released also when opening failed
+  if (result != SQLITE_OK) {
+    throw EDatabaseError("Não foi possível abrir o banco SQLite \"" + path +
+                         "\": " + (raw != nullptr ? sqlite3_errmsg(raw) : sqlite3_errstr(result)));
+  }
+  sqlite3_busy_timeout(raw, 5000);
+  sqlite3_extended_result_codes(raw, 1);
+}
+
+SqliteEngine::~SqliteEngine() = default;
+
+std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statement,
+                                                     const std::vector<Variant>& values) {
+  sqlite3* database = FDatabase.get();
+  Compiled compiled = Compile(database, statement);
+  sqlite3_stmt* handle = compiled.Handle.get();
+  Bind(database, handle, compiled.Parameters, values, statement);
+
+  const std::vector<std::string> names = ColumnNames(handle);
+  std::vector<ColumnPlan> plans;
+  for (std::size_t column = 0; column < names.size(); ++column) {
+    const char* declared = sqlite3_column_decltype(handle, static_cast<int>(column));
+    plans.push_back(PlanForDeclaredType(names[column], declared == nullptr ? "" : declared));
+  }
+
+  // Rows go straight into the data set. When a value does not fit its column's type (an
+  // expression that changes storage class, a text longer than declared) the column is widened
+  // and the statement read again; each column can widen only a few times.
+  const std::size_t attempts = plans.size() * 3 + 2;
+  for (std::size_t attempt = 0; attempt < attempts; ++attempt) {
+    auto dataSet = std::make_unique<TjClientDataSet>();
+    if (plans.empty()) return dataSet;  // a statement without result columns
+    for (const ColumnPlan& plan : plans) {
+      dataSet->AddFieldDef(plan.Shape.Name, plan.Shape.Type, plan.Shape.Size, plan.Shape.Precision,
+                           plan.Shape.Scale);
+    }
+    dataSet->CreateDataSet();
+    if (attempt > 0) sqlite3_reset(handle);
+    bool widened = false;
+    int result = SQLITE_ROW;
+    std::vector<Variant> row(plans.size());
+    while (!widened && (result = sqlite3_step(handle)) == SQLITE_ROW) {
+      for (std::size_t column = 0; column < plans.size() && !widened; ++column) {
+        const int index = static_cast<int>(column);
+        const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
+        std::optional<ColumnPlan> wider = WidenForStorage(plans[column], storage);
+        if (!wider) {
+          row[column] = ReadCell(handle, index, plans[column], storage, statement);
+          wider = WidenForValue(plans[column], row[column]);
+        }
+        if (wider) {
+          plans[column] = *wider;
+          widened = true;
+        } else if (storage != StorageClass::Null) {
+          plans[column].SeenValue = true;
+        }
+      }
+      if (!widened) dataSet->AppendRecord(std::move(row));
+      row.assign(plans.size(), Variant());
+    }
+    if (widened) continue;
+    if (result != SQLITE_DONE) DatabaseError(database, statement);
+    dataSet->First();
+    return dataSet;
+  }
+  DatabaseError("Tipos das colunas do resultado não puderam ser determinados", statement);
+}
+
+void SqliteEngine::Execute(const std::string& statement, const std::vector<Variant>& values) {
+  sqlite3* database = FDatabase.get();
+  Compiled compiled = Compile(database, statement);
+  Bind(database, compiled.Handle.get(), compiled.Parameters, values, statement);
+  int result = SQLITE_ROW;
+  while (result == SQLITE_ROW) result = sqlite3_step(compiled.Handle.get());
+  if (result != SQLITE_DONE) DatabaseError(database, statement);
+}
+
+void SqliteEngine::ExecuteScript(const std::string& script) {
+  char* message = nullptr;
+  if (sqlite3_exec(FDatabase.get(), script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    const std::string text = message != nullptr ? message : sqlite3_errmsg(FDatabase.get());
+    sqlite3_free(message);
+    throw EDatabaseError(text);
+  }
+}
+
+std::unique_ptr<PreparedStatement> SqliteEngine::Prepare(const std::string& statement) {
+  return std::make_unique<SqlitePrepared>(FDatabase.get(), statement);
+}
+
+void SqliteEngine::BeginTransaction() {
+  Execute("begin");
+}
+void SqliteEngine::Commit() {
+  Execute("commit");
+}
+void SqliteEngine::Rollback() {
+  Execute("rollback");
+}
+
+std::vector<std::string> SqliteEngine::TableNames() {
+  const auto tables = Query(
+      "select name from sqlite_master where type = 'table' and name not like 'sqlite\\_%' "
+      "escape '\\' order by name",
+      {});
+  std::vector<std::string> names;
+  for (tables->First(); !tables->Eof(); tables->Next()) {
+    names.push_back(UpperCase(tables->Fields(0).AsString()));
+  }
+  return names;
+}

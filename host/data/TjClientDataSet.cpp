@@ -1,0 +1,609 @@
+#include "TjClientDataSet.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <unordered_map>
+
+#include "Exception.h"
+#include "FieldConversion.h"
+#include "SysUtils.h"
+
+namespace {
+
+// An index resolved to field positions.
+struct IndexKey {
+  std::vector<int> Fields;
+  std::vector<bool> Descending;
+  bool CaseInsensitive = false;
+};
+
+std::vector<std::string> SplitNames(const std::string& names) {
+  std::vector<std::string> result;
+  std::string current;
+  for (char c : names + ";") {
+    if (c == ';') {
+      // Empty items come from a trailing ';' ("A;B;"), which callers use freely.
+      if (!Trim(current).empty()) result.push_back(Trim(current));
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  return result;
+}
+
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+int CompareText(const std::string& a, const std::string& b) {
+  const std::size_t length = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int CompareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
+  if (caseInsensitive && a.GetKind() == Variant::Kind::Text && b.GetKind() == Variant::Kind::Text) {
+    return CompareText(a.AsBytes(), b.AsBytes());
+  }
+  return Variant::Compare(a, b);
+}
+
+}  // namespace
+
+struct TjClientDataSet::Impl {
+  enum class State { Inactive, Browse, Edit, Insert };
+
+  std::vector<FieldShape> Shapes;
+  std::vector<std::unique_ptr<TField>> FieldList;
+  std::unordered_map<std::string, int> FieldsByUpperName;
+
+  // Records, row after row; a record's number is its insertion order.
+  std::vector<Variant> Cells;
+  std::int32_t RowCount = 0;
+
+  std::map<std::string, std::pair<std::string, IndexKey>> NamedIndexes;  // by upper-case name
+  std::optional<IndexKey> CurrentIndex;                                  // none: insertion order
+  std::string CurrentIndexFieldNames;
+
+  // Record numbers in the current order. The first SortedCount are in order; records appended
+  // after them are merged in when the order is next needed, so bulk appends stay linear.
+  std::vector<std::int32_t> Order;
+  std::size_t SortedCount = 0;
+  bool NeedsFullSort = false;
+
+  bool HasRange = false;
+  std::vector<Variant> RangeStart;
+  std::vector<Variant> RangeEnd;
+  std::size_t RangeBegin = 0;
+  std::size_t RangeStop = 0;
+
+  std::int32_t CurrentRow = -1;
+  std::size_t Position = 0;  // of CurrentRow in Order, valid while the order is
+  bool AtEof = true;
+  bool AtBof = true;
+
+  State CurrentState = State::Inactive;
+  std::vector<Variant> Buffer;  // the record being edited or inserted
+  std::int32_t RowBeforeInsert = -1;
+
+  std::string Command;
+  std::vector<Variant> CommandValues;
+
+  std::size_t Width() const { return Shapes.size(); }
+  const Variant& Cell(std::int32_t row, std::size_t field) const {
+    return Cells[static_cast<std::size_t>(row) * Width() + field];
+  }
+  bool Dirty() const { return NeedsFullSort || SortedCount != Order.size(); }
+
+  void CheckActive() const {
+    if (CurrentState == State::Inactive) throw Exception("O conjunto de dados não está aberto");
+  }
+
+  int FieldIndexOrThrow(const std::string& name) const {
+    const auto found = FieldsByUpperName.find(UpperCase(Trim(name)));
+    if (found == FieldsByUpperName.end()) throw Exception("Campo não encontrado: " + name);
+    return found->second;
+  }
+
+  IndexKey Resolve(const std::string& names, const std::string& descFields, bool allDescending,
+                   bool caseInsensitive) const {
+    IndexKey key;
+    key.CaseInsensitive = caseInsensitive;
+    for (const std::string& name : SplitNames(names)) {
+      key.Fields.push_back(FieldIndexOrThrow(name));
+      key.Descending.push_back(allDescending);
+    }
+    for (const std::string& name : SplitNames(descFields)) {
+      const int field = FieldIndexOrThrow(name);
+      const auto at = std::find(key.Fields.begin(), key.Fields.end(), field);
+      if (at == key.Fields.end()) {
+        throw Exception("Campo " + name + " não faz parte do índice " + names);
+      }
+      key.Descending[static_cast<std::size_t>(at - key.Fields.begin())] = true;
+    }
+    return key;
+  }
+
+  // Orders two records by the first `fields` index fields; 0 when they agree on them.
+  int CompareRows(std::int32_t a, std::int32_t b, std::size_t fields) const {
+    const IndexKey& key = *CurrentIndex;
+    for (std::size_t k = 0; k < fields; ++k) {
+      const auto field = static_cast<std::size_t>(key.Fields[k]);
+      const int order = CompareValues(Cell(a, field), Cell(b, field), key.CaseInsensitive);
+      if (order != 0) return key.Descending[k] ? -order : order;
+    }
+    return 0;
+  }
+
+  // A strict order: equal keys keep insertion order.
+  bool RowLess(std::int32_t a, std::int32_t b) const {
+    const int order = CompareRows(a, b, CurrentIndex->Fields.size());
+    return order != 0 ? order < 0 : a < b;
+  }
+
+  int CompareRowToKeys(std::int32_t row, const std::vector<Variant>& keys) const {
+    const IndexKey& key = *CurrentIndex;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      const auto field = static_cast<std::size_t>(key.Fields[k]);
+      const int order = CompareValues(Cell(row, field), keys[k], key.CaseInsensitive);
+      if (order != 0) return key.Descending[k] ? -order : order;
+    }
+    return 0;
+  }
+
+  std::vector<Variant> KeysForIndex(const std::vector<Variant>& keys) const {
+    if (!CurrentIndex) throw Exception("O conjunto de dados não tem índice ativo");
+    if (keys.size() > CurrentIndex->Fields.size()) {
+      throw Exception("Mais valores de chave (" + std::to_string(keys.size()) +
+                      ") que campos no índice (" + std::to_string(CurrentIndex->Fields.size()) +
+                      ")");
+    }
+    std::vector<Variant> converted;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+      converted.push_back(
+          ConvertKeyForField(keys[k], Shapes[static_cast<std::size_t>(CurrentIndex->Fields[k])]));
+    }
+    return converted;
+  }
+
+  std::size_t LowerBound(std::size_t from, std::size_t to, const std::vector<Variant>& keys) const {
+    return static_cast<std::size_t>(
+        std::partition_point(Order.begin() + static_cast<std::ptrdiff_t>(from),
+                             Order.begin() + static_cast<std::ptrdiff_t>(to),
+                             [&](std::int32_t row) { return CompareRowToKeys(row, keys) < 0; }) -
+        Order.begin());
+  }
+  std::size_t UpperBound(std::size_t from, std::size_t to, const std::vector<Variant>& keys) const {
+    return static_cast<std::size_t>(
+        std::partition_point(Order.begin() + static_cast<std::ptrdiff_t>(from),
+                             Order.begin() + static_cast<std::ptrdiff_t>(to),
+                             [&](std::int32_t row) { return CompareRowToKeys(row, keys) <= 0; }) -
+        Order.begin());
+  }
+
+  void ComputeRange() {
+    if (!HasRange) {
+      RangeBegin = 0;
+      RangeStop = Order.size();
+      return;
+    }
+    RangeBegin = LowerBound(0, Order.size(), RangeStart);
+    RangeStop = std::max(RangeBegin, UpperBound(RangeBegin, Order.size(), RangeEnd));
+  }
+
+  // Brings the order, the range and the cursor position up to date after appends and edits.
+  void EnsureOrder() {
+    if (Dirty()) {
+      const auto less = [this](std::int32_t a, std::int32_t b) { return RowLess(a, b); };
+      if (NeedsFullSort) {
+        std::stable_sort(Order.begin(), Order.end(), less);
+      } else {
+        const auto middle = Order.begin() + static_cast<std::ptrdiff_t>(SortedCount);
+        std::sort(middle, Order.end(), less);
+        std::inplace_merge(Order.begin(), middle, Order.end(), less);
+      }
+      SortedCount = Order.size();
+      NeedsFullSort = false;
+      ComputeRange();
+      LocateCurrentRow();
+    }
+  }
+
+  void LocateCurrentRow() {
+    if (CurrentRow < 0) return;
+    if (!CurrentIndex) {
+      Position = static_cast<std::size_t>(CurrentRow);
+    } else {
+      Position = static_cast<std::size_t>(
+          std::lower_bound(Order.begin(), Order.end(), CurrentRow,
+                           [this](std::int32_t a, std::int32_t b) { return RowLess(a, b); }) -
+          Order.begin());
+    }
+    // A record outside the range cannot stay current.
+    if (Position < RangeBegin || Position >= RangeStop) MoveToFirst();
+  }
+
+  void MoveToFirst() {
+    AtBof = true;
+    if (RangeBegin == RangeStop) {
+      CurrentRow = -1;
+      AtEof = true;
+      return;
+    }
+    Position = RangeBegin;
+    CurrentRow = Order[Position];
+    AtEof = false;
+  }
+
+  void Reorder() {
+    NeedsFullSort = CurrentIndex.has_value();
+    if (!CurrentIndex) {
+      for (std::size_t i = 0; i < Order.size(); ++i) Order[i] = static_cast<std::int32_t>(i);
+      SortedCount = Order.size();
+    }
+    HasRange = false;
+    ComputeRange();
+    const bool hadRecord = CurrentRow >= 0;
+    EnsureOrder();
+    if (!hadRecord) {
+      MoveToFirst();
+    } else {
+      LocateCurrentRow();
+      AtBof = AtEof = false;
+    }
+  }
+
+  void StoreRow(std::vector<Variant> values) {
+    if (RowCount == INT32_MAX) throw Exception("Conjunto de dados cheio");
+    for (Variant& value : values) Cells.push_back(std::move(value));
+    const std::int32_t row = RowCount++;
+    Order.push_back(row);
+    if (!CurrentIndex) SortedCount = Order.size();
+    CurrentRow = row;
+    if (!Dirty()) {
+      Position = Order.size() - 1;
+      ComputeRange();
+      if (Position < RangeBegin || Position >= RangeStop) MoveToFirst();
+    }
+    AtEof = AtBof = false;
+  }
+};
+
+TjClientDataSet::TjClientDataSet() : FImpl(std::make_unique<Impl>()) {}
+TjClientDataSet::~TjClientDataSet() = default;
+
+void TjClientDataSet::AddFieldDef(const std::string& name, TFieldType type, int size, int precision,
+                                  int scale) {
+  if (FImpl->CurrentState != Impl::State::Inactive) {
+    throw Exception("Campos só podem ser definidos antes de criar o conjunto de dados");
+  }
+  if (Trim(name).empty()) throw Exception("Campo sem nome");
+  for (const FieldShape& shape : FImpl->Shapes) {
+    if (SameText(shape.Name, name)) throw Exception("Campo duplicado: " + name);
+  }
+  FImpl->Shapes.push_back({name, type, size, precision, scale});
+}
+
+void TjClientDataSet::CreateDataSet() {
+  if (FImpl->CurrentState != Impl::State::Inactive) return;
+  if (FImpl->Shapes.empty()) throw Exception("O conjunto de dados não tem campos");
+  for (std::size_t i = 0; i < FImpl->Shapes.size(); ++i) {
+    const FieldShape& shape = FImpl->Shapes[i];
+    FImpl->FieldList.push_back(std::make_unique<TField>(*this, static_cast<int>(i), shape.Name,
+                                                        shape.Type, shape.Size, shape.Precision,
+                                                        shape.Scale));
+    FImpl->FieldsByUpperName.emplace(UpperCase(shape.Name), static_cast<int>(i));
+  }
+  FImpl->CurrentState = Impl::State::Browse;
+}
+
+bool TjClientDataSet::Active() const {
+  return FImpl->CurrentState != Impl::State::Inactive;
+}
+
+int TjClientDataSet::FieldCount() const {
+  return static_cast<int>(FImpl->FieldList.size());
+}
+
+TField& TjClientDataSet::Fields(int index) {
+  if (index < 0 || index >= FieldCount()) {
+    throw Exception("Campo de índice " + std::to_string(index) + " não existe (o conjunto tem " +
+                    std::to_string(FieldCount()) + " campos)");
+  }
+  return *FImpl->FieldList[static_cast<std::size_t>(index)];
+}
+
+TField* TjClientDataSet::FindField(const std::string& name) {
+  const auto found = FImpl->FieldsByUpperName.find(UpperCase(Trim(name)));
+  if (found == FImpl->FieldsByUpperName.end()) return nullptr;
+  return FImpl->FieldList[static_cast<std::size_t>(found->second)].get();
+}
+
+TField& TjClientDataSet::FieldByName(const std::string& name) {
+  TField* field = FindField(name);
+  if (field == nullptr) throw Exception("Campo não encontrado: " + name);
+  return *field;
+}
+
+void TjClientDataSet::AddIndex(const std::string& name, const std::string& fields, int options,
+                               const std::string& descFields) {
+  if (Trim(name).empty()) throw Exception("Índice sem nome");
+  IndexKey key = FImpl->Resolve(fields, descFields, (options & ixDescending) != 0,
+                                (options & ixCaseInsensitive) != 0);
+  if (key.Fields.empty()) throw Exception("Índice " + name + " sem campos");
+  FImpl->NamedIndexes[UpperCase(name)] = {fields, std::move(key)};
+}
+
+void TjClientDataSet::SetIndexName(const std::string& name) {
+  std::optional<IndexKey> key;
+  if (!Trim(name).empty()) {
+    const auto found = FImpl->NamedIndexes.find(UpperCase(Trim(name)));
+    if (found == FImpl->NamedIndexes.end()) throw Exception("Índice não encontrado: " + name);
+    key = found->second.second;
+  }
+  if (FImpl->CurrentState == Impl::State::Edit || FImpl->CurrentState == Impl::State::Insert) {
+    Post();
+  }
+  FImpl->CurrentIndex = std::move(key);
+  FImpl->CurrentIndexFieldNames.clear();
+  FImpl->Reorder();
+}
+
+void TjClientDataSet::SetIndexFieldNames(const std::string& names) {
+  std::optional<IndexKey> key;
+  if (!SplitNames(names).empty()) key = FImpl->Resolve(names, "", false, false);
+  if (FImpl->CurrentState == Impl::State::Edit || FImpl->CurrentState == Impl::State::Insert) {
+    Post();
+  }
+  FImpl->CurrentIndex = std::move(key);
+  FImpl->CurrentIndexFieldNames = names;
+  FImpl->Reorder();
+}
+
+std::string TjClientDataSet::IndexFieldNames() const {
+  return FImpl->CurrentIndexFieldNames;
+}
+
+namespace {
+
+// Leaves edit or insert mode by storing the record, as moving away from it does.
+void PostPending(TjClientDataSet& dataSet, bool editing) {
+  if (editing) dataSet.Post();
+}
+
+}  // namespace
+
+void TjClientDataSet::First() {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  FImpl->EnsureOrder();
+  FImpl->MoveToFirst();
+}
+
+void TjClientDataSet::Last() {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  FImpl->EnsureOrder();
+  Impl& d = *FImpl;
+  d.AtEof = true;
+  if (d.RangeBegin == d.RangeStop) {
+    d.CurrentRow = -1;
+    d.AtBof = true;
+    return;
+  }
+  d.Position = d.RangeStop - 1;
+  d.CurrentRow = d.Order[d.Position];
+  d.AtBof = false;
+}
+
+void TjClientDataSet::Next() {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  FImpl->EnsureOrder();
+  Impl& d = *FImpl;
+  d.AtBof = false;
+  if (d.CurrentRow < 0 || d.Position + 1 >= d.RangeStop) {
+    d.AtEof = true;
+    return;
+  }
+  d.CurrentRow = d.Order[++d.Position];
+  d.AtEof = false;
+}
+
+void TjClientDataSet::Prior() {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  FImpl->EnsureOrder();
+  Impl& d = *FImpl;
+  d.AtEof = false;
+  if (d.CurrentRow < 0 || d.Position <= d.RangeBegin) {
+    d.AtBof = true;
+    return;
+  }
+  d.CurrentRow = d.Order[--d.Position];
+  d.AtBof = false;
+}
+
+bool TjClientDataSet::Eof() const {
+  return FImpl->AtEof;
+}
+bool TjClientDataSet::Bof() const {
+  return FImpl->AtBof;
+}
+
+bool TjClientDataSet::IsEmpty() const {
+  return FImpl->CurrentState != Impl::State::Insert && RecordCount() == 0;
+}
+
+int TjClientDataSet::RecordCount() const {
+  if (!FImpl->HasRange) return FImpl->RowCount;
+  FImpl->EnsureOrder();
+  return static_cast<int>(FImpl->RangeStop - FImpl->RangeBegin);
+}
+
+int TjClientDataSet::RecNo() const {
+  if (FImpl->CurrentState == Impl::State::Insert || FImpl->CurrentRow < 0) return 0;
+  FImpl->EnsureOrder();
+  if (FImpl->CurrentRow < 0) return 0;
+  return static_cast<int>(FImpl->Position - FImpl->RangeBegin) + 1;
+}
+
+void TjClientDataSet::Append() {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  FImpl->RowBeforeInsert = FImpl->CurrentRow;
+  FImpl->Buffer.assign(FImpl->Width(), Variant());
+  FImpl->CurrentState = Impl::State::Insert;
+}
+
+void TjClientDataSet::Edit() {
+  FImpl->CheckActive();
+  if (FImpl->CurrentState != Impl::State::Browse) return;
+  if (FImpl->CurrentRow < 0) {
+    Append();  // nothing to edit: a new record, as the host does
+    return;
+  }
+  FImpl->Buffer.clear();
+  for (std::size_t field = 0; field < FImpl->Width(); ++field) {
+    FImpl->Buffer.push_back(FImpl->Cell(FImpl->CurrentRow, field));
+  }
+  FImpl->CurrentState = Impl::State::Edit;
+}
+
+void TjClientDataSet::Post() {
+  Impl& d = *FImpl;
+  d.CheckActive();
+  if (d.CurrentState == Impl::State::Insert) {
+    std::vector<Variant> values = std::move(d.Buffer);
+    d.Buffer.clear();
+    d.CurrentState = Impl::State::Browse;
+    d.StoreRow(std::move(values));
+  } else if (d.CurrentState == Impl::State::Edit) {
+    for (std::size_t field = 0; field < d.Width(); ++field) {
+      d.Cells[static_cast<std::size_t>(d.CurrentRow) * d.Width() + field] =
+          std::move(d.Buffer[field]);
+    }
+    d.Buffer.clear();
+    d.CurrentState = Impl::State::Browse;
+    if (d.CurrentIndex) d.NeedsFullSort = true;  // the key may have changed
+  } else {
+    throw Exception("O conjunto de dados não está em edição ou inserção");
+  }
+}
+
+void TjClientDataSet::Cancel() {
+  Impl& d = *FImpl;
+  if (d.CurrentState == Impl::State::Insert) d.CurrentRow = d.RowBeforeInsert;
+  if (d.CurrentState == Impl::State::Insert || d.CurrentState == Impl::State::Edit) {
+    d.Buffer.clear();
+    d.CurrentState = Impl::State::Browse;
+  }
+}
+
+void TjClientDataSet::AppendRecord(std::vector<Variant> values) {
+  Impl& d = *FImpl;
+  d.CheckActive();
+  PostPending(*this, d.CurrentState != Impl::State::Browse);
+  if (values.size() > d.Width()) {
+    throw Exception("Registro com " + std::to_string(values.size()) + " valores para " +
+                    std::to_string(d.Width()) + " campos");
+  }
+  values.resize(d.Width());
+  for (std::size_t field = 0; field < d.Width(); ++field) {
+    values[field] = ConvertForField(values[field], d.Shapes[field]);
+  }
+  d.StoreRow(std::move(values));
+}
+
+void TjClientDataSet::SetRange(const std::vector<Variant>& start, const std::vector<Variant>& end) {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  std::vector<Variant> startKeys = FImpl->KeysForIndex(start);
+  std::vector<Variant> endKeys = FImpl->KeysForIndex(end);
+  FImpl->EnsureOrder();
+  FImpl->RangeStart = std::move(startKeys);
+  FImpl->RangeEnd = std::move(endKeys);
+  FImpl->HasRange = true;
+  FImpl->ComputeRange();
+  FImpl->MoveToFirst();
+}
+
+void TjClientDataSet::CancelRange() {
+  FImpl->CheckActive();
+  FImpl->EnsureOrder();
+  FImpl->HasRange = false;
+  FImpl->ComputeRange();
+  if (FImpl->CurrentRow < 0) FImpl->MoveToFirst();
+}
+
+bool TjClientDataSet::FindKey(const std::vector<Variant>& keys) {
+  FImpl->CheckActive();
+  PostPending(*this, FImpl->CurrentState != Impl::State::Browse);
+  const std::vector<Variant> converted = FImpl->KeysForIndex(keys);
+  Impl& d = *FImpl;
+  d.EnsureOrder();
+  const std::size_t at = d.LowerBound(d.RangeBegin, d.RangeStop, converted);
+  if (at == d.RangeStop || d.CompareRowToKeys(d.Order[at], converted) != 0) return false;
+  d.Position = at;
+  d.CurrentRow = d.Order[at];
+  d.AtEof = d.AtBof = false;
+  return true;
+}
+
+void TjClientDataSet::SetCommand(const std::string& statement, const std::vector<Variant>& values) {
+  FImpl->Command = statement;
+  FImpl->CommandValues = values;
+}
+
+const std::string& TjClientDataSet::CommandText() const {
+  return FImpl->Command;
+}
+
+void TjClientDataSet::EmptyDataSet() {
+  Impl& d = *FImpl;
+  d.CheckActive();
+  d.Buffer.clear();
+  d.CurrentState = Impl::State::Browse;
+  d.Cells.clear();
+  d.Cells.shrink_to_fit();
+  d.RowCount = 0;
+  d.Order.clear();
+  d.SortedCount = 0;
+  d.NeedsFullSort = false;
+  d.ComputeRange();
+  d.CurrentRow = -1;
+  d.AtEof = d.AtBof = true;
+}
+
+const Variant& TjClientDataSet::CurrentValue(int field) const {
+  static const Variant null;
+  const Impl& d = *FImpl;
+  if (field < 0 || static_cast<std::size_t>(field) >= d.Width()) {
+    throw Exception("Campo de índice " + std::to_string(field) + " não existe");
+  }
+  if (d.CurrentState == Impl::State::Insert || d.CurrentState == Impl::State::Edit) {
+    return d.Buffer[static_cast<std::size_t>(field)];
+  }
+  if (d.CurrentRow < 0) return null;
+  return d.Cell(d.CurrentRow, static_cast<std::size_t>(field));
+}
+
+void TjClientDataSet::SetCurrentValue(int field, Variant value) {
+  Impl& d = *FImpl;
+  if (field < 0 || static_cast<std::size_t>(field) >= d.Width()) {
+    throw Exception("Campo de índice " + std::to_string(field) + " não existe");
+  }
+  if (d.CurrentState != Impl::State::Insert && d.CurrentState != Impl::State::Edit) {
+    throw Exception("O conjunto de dados não está em edição ou inserção (campo " +
+                    d.Shapes[static_cast<std::size_t>(field)].Name + ")");
+  }
+  d.Buffer[static_cast<std::size_t>(field)] =
+      ConvertForField(value, d.Shapes[static_cast<std::size_t>(field)]);
+}
