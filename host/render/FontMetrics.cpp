@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "render/PangoText.h"
@@ -28,9 +31,50 @@ std::size_t CodePointBytes(std::string_view text, std::size_t count) {
   return static_cast<std::size_t>(end - text.data());
 }
 
+std::string WrapCacheKey(const std::string& text, const TFont& font, double width) {
+  std::string key;
+  key.reserve(text.size() + font.Family.size() + 48);
+  key.append(text).append(1, '\0').append(font.Family).append(1, '\0');
+  char numbers[64];
+  const int length = std::snprintf(numbers, sizeof numbers, "%a|%a|%d%d", font.Size, width,
+                                   font.Bold ? 1 : 0, font.Italic ? 1 : 0);
+  key.append(numbers, static_cast<std::size_t>(std::max(0, length)));
+  return key;
+}
+
+// Recently wrapped paragraphs. Two generations keep the memory bounded: when the current one
+// is full it becomes the previous one, and what is still in use moves back on its next hit.
+class WrapCache {
+ public:
+  const std::vector<std::string>* Find(const std::string& key) {
+    if (auto hit = FCurrent.find(key); hit != FCurrent.end()) return &hit->second;
+    if (auto hit = FPrevious.find(key); hit != FPrevious.end()) {
+      auto lines = std::move(hit->second);
+      FPrevious.erase(hit);
+      return &Store(key, std::move(lines));
+    }
+    return nullptr;
+  }
+
+  const std::vector<std::string>& Store(std::string key, std::vector<std::string> lines) {
+    if (FCurrent.size() >= kGeneration) {
+      FPrevious = std::move(FCurrent);
+      FCurrent.clear();
+    }
+    return FCurrent.insert_or_assign(std::move(key), std::move(lines)).first->second;
+  }
+
+ private:
+  // More than the multiline labels of a page, so that a page's labels are still there when
+  // the page is drawn.
+  static constexpr std::size_t kGeneration = 2048;
+  std::unordered_map<std::string, std::vector<std::string>> FCurrent, FPrevious;
+};
+
 }  // namespace
 
 struct FontMetrics::Impl {
+  WrapCache Wrapped;
   SharedLayout Layout{pango_text::CreateMeasuringContext()};
   std::vector<std::pair<TFont, double>> LineHeights;
 
@@ -76,6 +120,11 @@ double FontMetrics::TextWidth(const std::string& text, const TFont& font) const 
 
 std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, const TFont& font,
                                                     double width) const {
+  // The report writer wraps a label to size its band and the renderer wraps it again to draw
+  // it: the second time comes from the cache.
+  std::string key = WrapCacheKey(text, font, width);
+  if (const std::vector<std::string>* known = FImpl->Wrapped.Find(key)) return *known;
+
   const std::string valid = pango_text::ValidUtf8(text);
   PangoLayout* layout = FImpl->Layout.Get();
   FImpl->Layout.SetText(valid, font);
@@ -88,23 +137,38 @@ std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, con
   }
   pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
 
-  std::vector<std::string_view> broken;
+  struct BrokenLine {
+    std::string_view Text;
+    double EstimatedWidth;  // as shaped inside the paragraph
+  };
+  std::vector<BrokenLine> broken;
   for (GSList* item = pango_layout_get_lines_readonly(layout); item; item = item->next) {
-    const auto* line = static_cast<const PangoLayoutLine*>(item->data);
-    broken.push_back(TrimTrailingBlanks(std::string_view(valid).substr(
-        static_cast<std::size_t>(line->start_index), static_cast<std::size_t>(line->length))));
+    auto* line = static_cast<PangoLayoutLine*>(item->data);
+    const std::string_view lineText = TrimTrailingBlanks(std::string_view(valid).substr(
+        static_cast<std::size_t>(line->start_index), static_cast<std::size_t>(line->length)));
+    int end = 0;
+    pango_layout_line_index_to_x(line, line->start_index + static_cast<int>(lineText.size()), FALSE,
+                                 &end);
+    broken.push_back(BrokenLine{lineText, static_cast<double>(end) / PANGO_SCALE * kUnitsPerPoint});
   }
 
+  // A line shaped on its own differs from its shape inside the paragraph only by kerning or
+  // ligatures at its ends, a small fraction of the font size; lines with more room to spare
+  // than that are known to fit without measuring them again.
+  const double safeMargin = 0.5 * font.Size * kUnitsPerPoint;
   std::vector<std::string> lines;
   lines.reserve(broken.size());
-  for (std::string_view line : broken) {
-    if (line.empty()) {
+  for (const BrokenLine& line : broken) {
+    if (line.Text.empty()) {
       lines.emplace_back();
+    } else if (line.EstimatedWidth <= width - safeMargin) {
+      lines.emplace_back(line.Text);
     } else {
-      FImpl->AppendFitting(line, font, width, lines);
+      FImpl->AppendFitting(line.Text, font, width, lines);
     }
   }
   if (lines.empty()) lines.emplace_back();
+  FImpl->Wrapped.Store(std::move(key), lines);
   return lines;
 }
 

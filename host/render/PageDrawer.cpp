@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "Exception.h"
+#include "render/LineLayoutCache.h"
 #include "render/PangoText.h"
 
 namespace {
@@ -70,19 +71,29 @@ class PixelSnap {
   bool FActive;
 };
 
+bool SameMatrix(const cairo_matrix_t& a, const cairo_matrix_t& b) {
+  return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.x0 == b.x0 &&
+         a.y0 == b.y0;
+}
+
 }  // namespace
 
 PageDrawer::PageDrawer(const FontMetrics& metrics) : FMetrics(metrics) {}
 PageDrawer::~PageDrawer() = default;
 
 void PageDrawer::Draw(cairo_t* cr, const Page& page) {
-  if (!FLayout) {
-    FLayout = std::make_unique<SharedLayout>(pango_text::CreateDrawingContext(cr));
-  } else {
-    // Each raster page is a new target; the layout and its caches carry over.
-    pango_cairo_update_context(cr, FLayout->Context());
-    pango_layout_context_changed(FLayout->Get());
+  cairo_matrix_t matrix;
+  cairo_get_matrix(cr, &matrix);
+  const cairo_surface_type_t targetType = cairo_surface_get_type(cairo_get_target(cr));
+  if (!FLines) {
+    FLines = std::make_unique<LineLayoutCache>(pango_text::CreateDrawingContext(cr));
+  } else if (targetType != FTargetType || !SameMatrix(matrix, FMatrix)) {
+    // Telling Pango about a target, even an identical one, makes it lay every kept line out
+    // again; raster pages come on a new target each time but with the same settings.
+    pango_cairo_update_context(cr, FLines->Context());
   }
+  FMatrix = matrix;
+  FTargetType = targetType;
   cairo_set_source_rgb(cr, 0, 0, 0);
   for (const Band& band : page.Bands) {
     for (const DrawItem& item : band.Items) {
@@ -125,11 +136,8 @@ void PageDrawer::DrawText(cairo_t* cr, const TextItem& item) {
 
 void PageDrawer::ShowLine(cairo_t* cr, const std::string& text, const TFont& font, TextAlign align,
                           const Box& box, double top) {
-  FLayout->SetText(text, font);
-  PangoRectangle logical;
-  pango_layout_get_extents(FLayout->Get(), nullptr, &logical);
-  const double width = static_cast<double>(logical.width) / PANGO_SCALE;
-  const double height = static_cast<double>(logical.height) / PANGO_SCALE;
+  const LineLayoutCache::Line line = FLines->Get(text, font);
+  const double width = line.Width, height = line.Height;
   double left = box.Left;
   if (align == TextAlign::Right) left = box.Left + box.Width - width;
   if (align == TextAlign::Center) left = box.Left + (box.Width - width) / 2;
@@ -142,7 +150,7 @@ void PageDrawer::ShowLine(cairo_t* cr, const std::string& text, const TFont& fon
     cairo_clip(cr);
   }
   cairo_move_to(cr, left, top);
-  pango_cairo_show_layout(cr, FLayout->Get());
+  pango_cairo_show_layout(cr, line.Layout);
   if (clip) cairo_restore(cr);
 }
 
@@ -184,6 +192,11 @@ void PageDrawer::DrawImage(cairo_t* cr, const ImageItem& item) {
   cairo_translate(cr, Points(item.Left), Points(item.Top));
   cairo_scale(cr, scale, scale);
   cairo_set_source_surface(cr, surface, 0, 0);
+  // Smoothing would blend the picture's edge pixels with the transparent surroundings on a
+  // raster page; padding keeps the edges in the picture's own colours.
+  if (cairo_surface_get_type(cairo_get_target(cr)) == CAIRO_SURFACE_TYPE_IMAGE) {
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  }
   cairo_rectangle(cr, 0, 0, pixelWidth, pixelHeight);
   cairo_fill(cr);
   cairo_restore(cr);

@@ -10,7 +10,7 @@
 #include "render/ImageCache.h"
 #include "render/Page.h"
 
-class SharedLayout;
+class LineLayoutCache;
 
 class PageDrawer {
  public:
@@ -38,5 +38,8 @@ class PageDrawer {
 
   const FontMetrics& FMetrics;
   ImageCache FImages;
-  std::unique_ptr<SharedLayout> FLayout;
+  std::unique_ptr<LineLayoutCache> FLines;
+  // The target the text context was last set up for.
+  cairo_matrix_t FMatrix{};
+  cairo_surface_type_t FTargetType = CAIRO_SURFACE_TYPE_IMAGE;
 };
