@@ -1,0 +1,194 @@
+// The receipt end to end through `kdr run`: a database the test builds, the JSON document as a
+// caller reads it, and the errors a clerk would see.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct Outcome {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class ReceiptCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kdr-receipt-XXXXXX";
+    FFolder = mkdtemp(pattern);
+    FDatabase = FFolder / "office.sqlite";
+    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
+    Execute("insert into TIPOLOGRADOURO values (1, 'Rua')");
+    Execute("insert into MUNICIPIO values ('PR', 1, 'Curitiba')");
+    Execute("insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA) values (1, 'Padaria Pão Quente')");
+    Execute(
+        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, APELIDOESTAB, CODIGOTIPOLOGRAD, "
+        "ENDERECOESTAB, NUMENDERESTAB, BAIRROENDERESTAB, SIGLAESTADO, CODIGOMUNIC) values "
+        "(1, 1, 'Matriz', 1, 'Nove', 120, 'Centro', 'PR', 1)");
+    Execute(
+        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
+        "DATALCTOPRO) values (7, 1, 1, 'Guias de março', '2026-03-02'), "
+        "(8, 1, 1, 'Folha', '2026-03-01')");
+    Execute(
+        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, DATALCTOPRO, "
+        "VENCIMENTO, VALOR, CANCELADO, COMPETENCIA) values "
+        "(7, 1, 'DAS - Simples Nacional', '2026-03-02', '2026-03-20', 1234.5, '0', "
+        "'2026-02-01'), (7, 2, 'FGTS', '2026-03-02', '2026-03-07', 10, '0', null), "
+        "(8, 1, 'Folha de pagamento', '2026-03-01', null, 99.9, '0', '2026-02-01')");
+  }
+  void TearDown() override { fs::remove_all(FFolder); }
+
+  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+
+  Outcome Kdr(const std::vector<std::string>& arguments) const {
+    std::string command = Quote(KDR_BINARY);
+    for (const auto& argument : arguments) command += " " + Quote(argument);
+    const fs::path out = FFolder / "stdout.txt";
+    const fs::path err = FFolder / "stderr.txt";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.Out = ReadFile(out);
+    outcome.Err = ReadFile(err);
+    return outcome;
+  }
+
+  Outcome Receipt(std::vector<std::string> parameters, const std::string& format = "json") const {
+    std::vector<std::string> arguments = {"run",
+                                          "KdrProtocoloEmpresa",
+                                          "--db",
+                                          Url(),
+                                          "--quiet",
+                                          "-p",
+                                          "pDataInicial=01/03/2026",
+                                          "-p",
+                                          "pDataFinal=31/03/2026",
+                                          "--format",
+                                          format,
+                                          "-o",
+                                          "-"};
+    for (const auto& parameter : parameters) {
+      arguments.push_back("-p");
+      arguments.push_back(parameter);
+    }
+    return Kdr(arguments);
+  }
+
+  void Execute(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+  }
+
+  fs::path FFolder;
+  fs::path FDatabase;
+};
+
+std::vector<int> Sections(const json& document) {
+  std::vector<int> sections;
+  for (const auto& page : document["pages"]) {
+    for (const auto& band : page["bands"]) sections.push_back(band["section"].get<int>());
+  }
+  return sections;
+}
+
+TEST_F(ReceiptCommand, PrintsEachProtocolWithItsHeaderItemsAndClosing) {
+  const Outcome outcome = Receipt({"pEscrit=Escritório Modelo"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  const json document = json::parse(outcome.Out);
+  EXPECT_EQ(document["report"], "KdrProtocoloEmpresa");
+  EXPECT_EQ(document["version"], "[versao: 1.1.28.0]");
+  EXPECT_EQ(Sections(document), (std::vector<int>{1, 12, 10, 10, 11, 12, 10, 11}));
+
+  const json& bands = document["pages"][0]["bands"];
+  EXPECT_EQ(bands[0]["values"]["pEscrit"], "Escritório Modelo");
+  EXPECT_EQ(bands[1]["values"]["pDescrProtocolo"], "Protocolo: 00007 - Guias de março");
+  EXPECT_EQ(bands[1]["values"]["pNomeEmpresa"], "Padaria Pão Quente - Matriz");
+  EXPECT_EQ(bands[1]["values"]["pTexto"], "Endereço: Rua Nove, 120, Centro, Curitiba / PR");
+  const json& first = bands[2]["values"];
+  EXPECT_EQ(first["pDataLcto"], "02/03/2026");
+  EXPECT_EQ(first["pDescricao"], "DAS - Simples Nacional");
+  EXPECT_EQ(first["pDataVcto"], "20/03/2026");
+  EXPECT_EQ(first["pCompet"], "02/2026");
+  EXPECT_EQ(first["pValor"], "1.234,50");
+  EXPECT_EQ(first["pTexto"], "Recebido em:  ........./........../..........");
+  EXPECT_FALSE(bands[3]["values"].contains("pTexto"));
+  EXPECT_FALSE(bands[3]["values"].contains("pCompet"));
+  EXPECT_EQ(bands[5]["values"]["pDescrProtocolo"], "Protocolo: 00008 - Folha");
+}
+
+TEST_F(ReceiptCommand, OrderingByLaunchDatePutsTheEarlierProtocolFirst) {
+  const Outcome outcome = Receipt({"pOrdenacao=2"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  const json document = json::parse(outcome.Out);
+  EXPECT_EQ(document["pages"][0]["bands"][1]["values"]["pDescrProtocolo"],
+            "Protocolo: 00008 - Folha");
+}
+
+TEST_F(ReceiptCommand, TextOutputCarriesTheReceipt) {
+  const Outcome outcome = Receipt({}, "txt");
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  for (const char* text : {"Protocolo: 00007 - Guias de março", "Padaria Pão Quente - Matriz",
+                           "Recebido em:", "1.234,50", "Assinatura"}) {
+    EXPECT_NE(outcome.Out.find(text), std::string::npos) << text << "\n" << outcome.Out;
+  }
+}
+
+TEST_F(ReceiptCommand, BadParametersEndTheRunWithTheirMessage) {
+  Outcome outcome = Receipt({"pOrdenacao=9"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_NE(outcome.Err.find("Ordenação inválida: 9"), std::string::npos) << outcome.Err;
+  EXPECT_TRUE(outcome.Out.empty());
+
+  outcome = Receipt({"pTipoPro=1 or 1=1"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_NE(outcome.Err.find("Tipo de protocolo inválido"), std::string::npos) << outcome.Err;
+
+  outcome = Kdr({"run", "KdrProtocoloEmpresa", "--db", Url(), "-p", "pDataInicial=01/03/2026", "-p",
+                 "pDataFinal=99/99/2026"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err, "Data final invalida!\n");
+}
+
+TEST_F(ReceiptCommand, DescribeListsTheParametersAndPublishedOperations) {
+  const Outcome outcome = Kdr({"describe", "KdrProtocoloEmpresa"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  for (const char* text :
+       {"pDataInicial", "pDataFinal", "pOrdenacao", "pCodigoRota", "pTipoPro", "ImprimirInterno",
+        "DoParamExit(Sender: TObject; _AParam: TjxsParamItem)", "Data de lançamento"}) {
+    EXPECT_NE(outcome.Out.find(text), std::string::npos) << text << "\n" << outcome.Out;
+  }
+}
+
+}  // namespace
