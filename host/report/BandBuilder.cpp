@@ -1,0 +1,145 @@
+#include "report/BandBuilder.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "Exception.h"
+#include "SysUtils.h"
+
+namespace {
+
+// A data set has a current record to show once it is open and positioned on one.
+bool HasCurrentRecord(TjClientDataSet& dataSet) {
+  return dataSet.Active() && !dataSet.IsEmpty() && dataSet.RecNo() > 0;
+}
+
+std::string DisplayText(const TField& field) {
+  // Blob bytes are no text to show (and need not even be valid UTF-8).
+  return field.DataType() == TFieldType::ftBlob ? "(BLOB)" : field.AsString();
+}
+
+// The part of a box above `clipBottom`: its new height, or nothing when none of it is left.
+std::optional<double> ClippedHeight(double boxTop, double height, double clipBottom) {
+  if (boxTop > clipBottom || (boxTop == clipBottom && height > 0)) return std::nullopt;
+  return std::min(height, std::max(0.0, clipBottom - boxTop));
+}
+
+// The part of a line above `clipBottom`, or nothing when none of it is.
+std::optional<LineItem> ClippedLine(LineItem line, double clipBottom) {
+  if (line.Y1 > clipBottom && line.Y2 > clipBottom) return std::nullopt;
+  auto cut = [&](double& xOut, double& yOut, double xIn, double yIn) {
+    if (yOut <= clipBottom) return;
+    xOut = xIn + (xOut - xIn) * (clipBottom - yIn) / (yOut - yIn);
+    yOut = clipBottom;
+  };
+  cut(line.X2, line.Y2, line.X1, line.Y1);
+  cut(line.X1, line.Y1, line.X2, line.Y2);
+  return line;
+}
+
+}  // namespace
+
+BandBuilder::BandBuilder(const std::map<std::string, std::string>& layoutValues,
+                         const LayoutElements& elements, TjClientDataSet* mainDataSet,
+                         const TPicture& picture)
+    : FLayoutValues(layoutValues),
+      FElements(elements),
+      FMainDataSet(mainDataSet),
+      FPicture(picture) {}
+
+Band BandBuilder::Build(int section, const SectionDefinition* definition, double top,
+                        double room) const {
+  Band band;
+  band.Section = section;
+  band.Top = top;
+  const double height = definition != nullptr ? definition->Height : 0;
+  band.Height = std::min(height, std::max(0.0, room));
+  SnapshotValues(band);
+  band.Elements = FElements.ChangedStates();
+  SnapshotFields(band);
+  if (definition != nullptr) {
+    // Elements may reach past their section; only the page's printable area cuts them.
+    const double clipBottom = top + std::max(0.0, room);
+    for (const ElementDefinition& element : definition->Elements) {
+      AddItem(element, top, clipBottom, section, band);
+    }
+  }
+  return band;
+}
+
+void BandBuilder::SnapshotValues(Band& band) const {
+  for (const auto& [name, text] : FLayoutValues) {
+    if (!text.empty()) band.Values.emplace_back(name, text);
+  }
+}
+
+void BandBuilder::SnapshotFields(Band& band) const {
+  if (FMainDataSet == nullptr) return;
+  band.HasFields = true;
+  if (!HasCurrentRecord(*FMainDataSet)) return;
+  for (int i = 0; i < FMainDataSet->FieldCount(); ++i) {
+    const TField& field = FMainDataSet->Fields(i);
+    band.Fields.emplace_back(UpperCase(field.FieldName()), DisplayText(field));
+  }
+}
+
+std::string BandBuilder::LabelText(const ElementDefinition& element, int section) const {
+  if (!element.Value.empty()) {
+    auto found = FLayoutValues.find(element.Value);
+    return found == FLayoutValues.end() ? "" : found->second;
+  }
+  if (!element.Field.empty()) {
+    if (FMainDataSet == nullptr) return "";
+    TField* field = FMainDataSet->FindField(element.Field);
+    if (field == nullptr) {
+      throw Exception("Campo \"" + element.Field + "\" da seção " + std::to_string(section) +
+                      " não existe no conjunto de dados principal do relatório");
+    }
+    return HasCurrentRecord(*FMainDataSet) ? DisplayText(*field) : "";
+  }
+  return element.Text;
+}
+
+void BandBuilder::AddItem(const ElementDefinition& element, double top, double clipBottom,
+                          int section, Band& band) const {
+  using Kind = ElementDefinition::Kind;
+  const TjxsElement* placed = nullptr;  // the named object a run may have moved or hidden
+  if (element.Type == Kind::Label) placed = FElements.FindLabel(element.Name);
+  if (element.Type == Kind::Image) placed = FElements.FindImage(element.Name);
+  if (placed != nullptr ? !placed->Visible() : !element.Visible) return;
+  const double left = placed != nullptr ? placed->Left() : element.Left;
+  const double width = placed != nullptr ? placed->Width() : element.Width;
+  const double boxTop = top + element.Top;
+  const std::optional<double> height = ClippedHeight(boxTop, element.Height, clipBottom);
+
+  switch (element.Type) {
+    case Kind::Label: {
+      std::string text = LabelText(element, section);
+      if (text.empty() || !height) return;
+      band.Items.emplace_back(TextItem{left, boxTop, width, *height, std::move(text), element.Font,
+                                       element.Align, element.Multiline});
+      return;
+    }
+    case Kind::Image: {
+      const auto* image = static_cast<const TjxsImage*>(placed);
+      TBitmap bitmap;
+      if (image != nullptr && !image->Image().Empty()) {
+        bitmap = image->Image();
+      } else if (element.Picture) {
+        bitmap = FPicture.Bitmap();
+      }
+      if (bitmap.Empty() || !height) return;
+      band.Items.emplace_back(ImageItem{left, boxTop, width, *height, bitmap});
+      return;
+    }
+    case Kind::Line: {
+      LineItem line{left, boxTop, left + width, boxTop + element.Height, element.Thickness};
+      if (auto clipped = ClippedLine(line, clipBottom)) band.Items.emplace_back(*clipped);
+      return;
+    }
+    case Kind::Frame:
+      if (height)
+        band.Items.emplace_back(FrameItem{left, boxTop, width, *height, element.Thickness});
+      return;
+  }
+}

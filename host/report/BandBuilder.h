@@ -1,0 +1,37 @@
+// Turns one printed section into the band a page carries: what the run had set when the section
+// printed (layout values, changed labels, the current record) and the section's elements as
+// drawing items in page coordinates.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "TGraphic.h"
+#include "TjClientDataSet.h"
+#include "render/Page.h"
+#include "report/LayoutElements.h"
+#include "report/ReportDefinition.h"
+
+class BandBuilder {
+ public:
+  // All arguments are the writer's and outlive the builder; `mainDataSet` may be null.
+  BandBuilder(const std::map<std::string, std::string>& layoutValues,
+              const LayoutElements& elements, TjClientDataSet* mainDataSet,
+              const TPicture& picture);
+
+  // `definition` is null for a section the layout does not define (a band of height 0).
+  // `room` is the height left on the page: a taller section is clipped to it.
+  Band Build(int section, const SectionDefinition* definition, double top, double room) const;
+
+ private:
+  void SnapshotValues(Band& band) const;
+  void SnapshotFields(Band& band) const;
+  void AddItem(const ElementDefinition& element, double top, double clipBottom, int section,
+               Band& band) const;
+  std::string LabelText(const ElementDefinition& element, int section) const;
+
+  const std::map<std::string, std::string>& FLayoutValues;
+  const LayoutElements& FElements;
+  TjClientDataSet* FMainDataSet;
+  const TPicture& FPicture;
+};

@@ -1,0 +1,69 @@
+#include "report/LayoutElements.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "SysUtils.h"
+
+LayoutElements::LayoutElements(const ReportDefinition& definition) {
+  auto addAll = [this](const std::vector<SectionDefinition>& sections) {
+    for (const SectionDefinition& section : sections) {
+      for (const ElementDefinition& element : section.Elements) Add(element);
+    }
+  };
+  addAll(definition.Sections);
+  for (const LayoutVariant& variant : definition.Variants) addAll(variant.Sections);
+}
+
+void LayoutElements::Add(const ElementDefinition& element) {
+  if (element.Name.empty()) return;
+  const std::string key = UpperCase(element.Name);
+  const int left = static_cast<int>(std::lround(element.Left));
+  const int width = static_cast<int>(std::lround(element.Width));
+  // The first element of a name gives the object its initial placement.
+  if (element.Type == ElementDefinition::Kind::Label && FLabels.count(key) == 0) {
+    FLabels.emplace(
+        key, std::make_unique<TjxsLabel>(element.Name, element.Visible, left, width, element.Font));
+  } else if (element.Type == ElementDefinition::Kind::Image && FImages.count(key) == 0) {
+    FImages.emplace(key, std::make_unique<TjxsImage>(element.Name, element.Visible, left, width));
+  }
+}
+
+TjxsLabel* LayoutElements::FindLabel(const std::string& name) const {
+  auto found = FLabels.find(UpperCase(name));
+  return found == FLabels.end() ? nullptr : found->second.get();
+}
+
+TjxsImage* LayoutElements::FindImage(const std::string& name) const {
+  auto found = FImages.find(UpperCase(name));
+  return found == FImages.end() ? nullptr : found->second.get();
+}
+
+namespace {
+
+ElementState StateOf(const TjxsElement& element) {
+  ElementState state;
+  state.Name = element.Name();
+  state.VisibleChanged = element.VisibleChanged();
+  state.LeftChanged = element.LeftChanged();
+  state.WidthChanged = element.WidthChanged();
+  state.Visible = element.Visible();
+  state.Left = element.Left();
+  state.Width = element.Width();
+  return state;
+}
+
+}  // namespace
+
+std::vector<ElementState> LayoutElements::ChangedStates() const {
+  std::vector<ElementState> states;
+  for (const auto& [key, label] : FLabels) {
+    if (label->AnyChanged()) states.push_back(StateOf(*label));
+  }
+  for (const auto& [key, image] : FImages) {
+    if (image->AnyChanged()) states.push_back(StateOf(*image));
+  }
+  std::stable_sort(states.begin(), states.end(),
+                   [](const ElementState& a, const ElementState& b) { return a.Name < b.Name; });
+  return states;
+}

@@ -1,0 +1,31 @@
+// The named labels and images of a report layout: one object per name across every section
+// list of the definition, so that what a run changes on a label holds wherever it is drawn.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TjxsImage.h"
+#include "TjxsLabel.h"
+#include "render/Page.h"
+#include "report/ReportDefinition.h"
+
+class LayoutElements {
+ public:
+  explicit LayoutElements(const ReportDefinition& definition);
+
+  // Without regard to case, as the layout's own names are found; null when absent.
+  TjxsLabel* FindLabel(const std::string& name) const;
+  TjxsImage* FindImage(const std::string& name) const;
+
+  // The labels and images whose placement the run changed, as they stand now, by name.
+  std::vector<ElementState> ChangedStates() const;
+
+ private:
+  void Add(const ElementDefinition& element);
+
+  std::map<std::string, std::unique_ptr<TjxsLabel>> FLabels;  // keyed by upper-case name
+  std::map<std::string, std::unique_ptr<TjxsImage>> FImages;
+};
