@@ -1,0 +1,94 @@
+// Re-flowing a list of text lines to a label's width with the metrics that draw the text.
+#include <gtest/gtest.h>
+
+#include "Exception.h"
+#include "report/ReportTestSupport.h"
+
+namespace {
+
+ReportDefinition DescriptionLayout(double width) {
+  ElementDefinition desc = MakeLabel("Etiqueta5", 23, 0, width, 14);
+  desc.Value = "pDesc";
+  return MakeDefinition({MakeSection(13, 14, {desc})});
+}
+
+std::string WithoutBlanks(const std::string& text) {
+  std::string result;
+  for (char c : text) {
+    if (c != ' ' && c != '\r' && c != '\n') result += c;
+  }
+  return result;
+}
+
+}  // namespace
+
+TEST(WrapText, LinesFitTheLabelAndNoTextIsLost) {
+  WriterHarness run(DescriptionLayout(180));
+  TjxsLabel* label = run.Writer->LabelByName("Etiqueta5");
+  const std::string text =
+      "Recibo de entrega da DCTF mensal de março, com a guia DARF IRPJ e a GPS da folha de "
+      "pagamento; conferir a assinatura do responsável na via do escritório antes de arquivar";
+  TStringList list;
+  list.SetText(text);
+  run.Writer->WrapText(list, label, true, true);
+
+  ASSERT_GT(list.Count(), 2);
+  std::string joined;
+  for (const std::string& line : list) {
+    EXPECT_LE(SharedMetrics().TextWidth(line, label->Font()), 180.0) << line;
+    EXPECT_FALSE(line.empty());
+    joined += line;
+  }
+  EXPECT_EQ(WithoutBlanks(joined), WithoutBlanks(text));
+}
+
+TEST(WrapText, WordLongerThanTheLabelIsBrokenInside) {
+  WriterHarness run(DescriptionLayout(60));
+  TjxsLabel* label = run.Writer->LabelByName("Etiqueta5");
+  const std::string word = "Inconstitucionalissimamente-contribuições";
+  TStringList list;
+  list.Add(word);
+  run.Writer->WrapText(list, label, true, true);
+
+  ASSERT_GT(list.Count(), 1);
+  std::string joined;
+  for (const std::string& line : list) {
+    EXPECT_LE(SharedMetrics().TextWidth(line, label->Font()), 60.0) << line;
+    joined += line;
+  }
+  EXPECT_EQ(joined, word);
+}
+
+TEST(WrapText, LineBreaksAndEmptyLinesAreKept) {
+  WriterHarness run(DescriptionLayout(400));
+  TStringList list;
+  list.SetText("DAS\r\n\r\nGPS competência 03/2026");
+  run.Writer->WrapText(list, run.Writer->LabelByName("Etiqueta5"), true, true);
+  EXPECT_EQ(list.Lines(), (std::vector<std::string>{"DAS", "", "GPS competência 03/2026"}));
+}
+
+TEST(WrapText, UsesTheLabelsCurrentWidth) {
+  WriterHarness run(DescriptionLayout(400));
+  TjxsLabel* label = run.Writer->LabelByName("Etiqueta5");
+  const std::string text = "Guia de recolhimento do FGTS e informações à Previdência Social";
+  TStringList wide;
+  wide.Add(text);
+  run.Writer->WrapText(wide, label, true, true);
+  EXPECT_EQ(wide.Count(), 1);
+
+  label->SetWidth(120);
+  TStringList narrow;
+  narrow.Add(text);
+  run.Writer->WrapText(narrow, label, true, true);
+  EXPECT_GT(narrow.Count(), 1);
+}
+
+TEST(WrapText, LabelWithoutWidthLeavesTheListAlone) {
+  WriterHarness run(DescriptionLayout(0));
+  TStringList list;
+  list.Add("um texto que não cabe em lugar nenhum");
+  list.Add("");
+  run.Writer->WrapText(list, run.Writer->LabelByName("Etiqueta5"), true, true);
+  EXPECT_EQ(list.Lines(), (std::vector<std::string>{"um texto que não cabe em lugar nenhum", ""}));
+  EXPECT_THROW(run.Writer->WrapText(list, nullptr, true, true), Exception);
+}
