@@ -20,8 +20,10 @@ PluginLibrary::PluginLibrary(const std::filesystem::path& path) {
   if (!std::filesystem::exists(path)) {
     throw Exception("Plug-in não encontrado: " + path.string());
   }
-  // RTLD_LOCAL keeps each plug-in's registration unit to itself.
-  FHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // RTLD_LOCAL keeps each plug-in's registration unit to itself. RTLD_NODELETE keeps the code
+  // mapped after the handle is closed: an exception a report raised may still be on its way to
+  // the caller, and its strings and handlers may live in the plug-in.
+  FHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (FHandle == nullptr) {
     throw Exception("Não foi possível carregar o plug-in " + path.string() + ": " +
                     LastLoaderError());

@@ -168,22 +168,24 @@ TEST_F(KdrCommandTest, RunPrintsTheJsonDocument) {
   EXPECT_EQ(document["messages"][0]["text"], "2 protocolo(s) impresso(s)");
 }
 
-TEST_F(KdrCommandTest, LongDescriptionIsWrappedIntoSeveralLines) {
+TEST_F(KdrCommandTest, LongDescriptionIsWrappedIntoSeveralLinesLosingNothing) {
   const json document = RunJson();
-  std::vector<std::string> lines;
-  bool lastHasValue = false;
+  // Protocol 1's second item: the item lines after the first, up to the protocol's total.
+  std::vector<json> lines;
   for (const auto& band : document["pages"][0]["bands"]) {
-    if (band["section"] != 3) continue;
-    const std::string text = band["values"].value("pDesc", "");
-    if (text.find("xxxx") != std::string::npos || text.find("yyyy") != std::string::npos ||
-        text.find("zzzz") != std::string::npos || text.find("cabe") != std::string::npos) {
-      lines.push_back(text);
-      lastHasValue = band["values"].contains("pValor");
-    }
+    if (band["section"] == 4) break;
+    if (band["section"] == 3) lines.push_back(band["values"]);
   }
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_TRUE(lastHasValue) << "the value prints on the item's last line";
-  EXPECT_NE(lines.back().find("linha só"), std::string::npos);
+  ASSERT_GE(lines.size(), 3u) << "one line for the first item, two or more for the long one";
+  std::string joined;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    joined += (i > 1 ? " " : "") + lines[i].value("pDesc", "");
+    EXPECT_EQ(lines[i].contains("pValor"), i + 1 == lines.size())
+        << "the value prints on the item's last line only";
+  }
+  EXPECT_EQ(joined, std::string(60, 'x') + " " + std::string(60, 'y') + " " +
+                        std::string(60, 'z') + " longa descrição que não cabe numa linha só");
+  EXPECT_EQ(lines.back()["pValor"], "10,00");
 }
 
 TEST_F(KdrCommandTest, CompanyFilterAndHostileExpressions) {
