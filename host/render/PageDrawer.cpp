@@ -48,6 +48,14 @@ class PixelSnap {
       : FCr(cr),
         FActive(cairo_surface_get_type(cairo_get_target(cr)) == CAIRO_SURFACE_TYPE_IMAGE) {}
 
+  // A stroke at least one device pixel wide: thinner ones would show as a grey smear.
+  double Width(double width) const {
+    if (!FActive) return width;
+    double dx = 1, dy = 0;
+    cairo_device_to_user_distance(FCr, &dx, &dy);
+    return std::max(width, std::hypot(dx, dy));
+  }
+
   // Snaps user-space coordinate `value` along one axis for a stroke `width` points wide.
   double X(double value, double width) const { return Snap(value, width, true); }
   double Y(double value, double width) const { return Snap(value, width, false); }
@@ -156,8 +164,8 @@ void PageDrawer::ShowLine(cairo_t* cr, const std::string& text, const TFont& fon
 
 void PageDrawer::DrawLine(cairo_t* cr, const LineItem& item) {
   if (!(item.Thickness > 0)) return;
-  const double thickness = Points(item.Thickness);
   const PixelSnap snap(cr);
+  const double thickness = snap.Width(Points(item.Thickness));
   double x1 = Points(item.X1), y1 = Points(item.Y1), x2 = Points(item.X2), y2 = Points(item.Y2);
   if (y1 == y2) y1 = y2 = snap.Y(y1, thickness);
   if (x1 == x2) x1 = x2 = snap.X(x1, thickness);
@@ -169,8 +177,8 @@ void PageDrawer::DrawLine(cairo_t* cr, const LineItem& item) {
 
 void PageDrawer::DrawFrame(cairo_t* cr, const FrameItem& item) {
   if (!(item.Thickness > 0)) return;
-  const double thickness = Points(item.Thickness);
   const PixelSnap snap(cr);
+  const double thickness = snap.Width(Points(item.Thickness));
   const double left = snap.X(Points(item.Left), thickness);
   const double top = snap.Y(Points(item.Top), thickness);
   const double right = snap.X(Points(item.Left + item.Width), thickness);

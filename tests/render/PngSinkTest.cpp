@@ -97,7 +97,10 @@ TEST(PngSinkTest, RulesAreSharpAndAsThickAsAsked) {
   LineItem hairline = line;
   hairline.Y1 = hairline.Y2 = 600.3;
   hairline.Thickness = 1;
-  const PixelImage page(RenderPng({PageWith(1, {line, hairline})}).at(1));
+  LineItem thin = line;
+  thin.Y1 = thin.Y2 = 700;
+  thin.Thickness = 0.5;
+  const PixelImage page(RenderPng({PageWith(1, {line, hairline, thin})}).at(1));
   EXPECT_EQ(page.Rgb(200, 499), kBlack);
   EXPECT_EQ(page.Rgb(200, 500), kBlack);
   EXPECT_EQ(page.Rgb(200, 498), kWhite);
@@ -105,6 +108,15 @@ TEST(PngSinkTest, RulesAreSharpAndAsThickAsAsked) {
   // One unit thick: one row of solid black pixels, nothing smeared beside it.
   int dark = 0;
   for (int y = 595; y < 606; ++y) {
+    if (page.Rgb(200, y) != kWhite) {
+      ++dark;
+      EXPECT_EQ(page.Rgb(200, y), kBlack) << y;
+    }
+  }
+  EXPECT_EQ(dark, 1);
+  // Half a unit still shows as one whole pixel rather than a grey smear.
+  dark = 0;
+  for (int y = 695; y < 706; ++y) {
     if (page.Rgb(200, y) != kWhite) {
       ++dark;
       EXPECT_EQ(page.Rgb(200, y), kBlack) << y;
