@@ -1,0 +1,265 @@
+// The walk over protocols, copies and items in one-column mode: blocks of a fixed number of
+// rows filled up with empty rows, two blocks to a page, the fit rule for wrapped descriptions,
+// and what each item line shows.
+#include "ProtocoloOffice.h"
+#include "SysUtils.h"
+#include "report/ParameterList.h"
+
+namespace {
+
+using Sections = std::vector<int>;
+
+// A compact block of `items` single-line items: header, headings, items, filler, footer.
+Sections CompactBlock(int items) {
+  return Join({{1, 8, 12}, Repeat(13, items), Repeat(13, 5 - items), {11}});
+}
+Sections LargeBlock(int items) {
+  return Join({{1, 8, 12}, Repeat(13, items), Repeat(13, 12 - items), {11}});
+}
+
+std::vector<std::string> Descriptions(const ReportHarness& harness) {
+  std::vector<std::string> texts;
+  for (const Band* band : harness.Bands()) {
+    if (band->Section == 13) texts.push_back(ReportHarness::Value(*band, "pDesc"));
+  }
+  return texts;
+}
+
+TEST_F(ProtocoloOffice, ABlockIsFilledUpWithEmptyRows) {
+  AddProtocol(1);
+  AddItem(1, 1, "DAS - Simples Nacional", "1234.50", Variant("2026-03-20"), Variant("2026-02-01"));
+  AddItem(1, 2, "FGTS", "0.07");
+  const auto harness = Run(March("C"));
+
+  EXPECT_EQ(PageSections(*harness), std::vector<Sections>{CompactBlock(2)});
+  const auto rows = BandsOf(*harness, 13);
+  ASSERT_EQ(rows.size(), 5u);
+  // Items from the highest sequence down.
+  EXPECT_EQ(ReportHarness::Value(*rows[0], "pDesc"), "FGTS");
+  EXPECT_EQ(ReportHarness::Value(*rows[0], "pVal"), "0,07");
+  const Band& das = *rows[1];
+  EXPECT_EQ(ReportHarness::Value(das, "pDesc"), "DAS - Simples Nacional");
+  EXPECT_EQ(ReportHarness::Value(das, "pVal"), "1.234,50");
+  EXPECT_EQ(ReportHarness::Value(das, "pVcto"), "20/03/2026");
+  EXPECT_EQ(ReportHarness::Value(das, "pCompet"), "02/2026");
+  for (std::size_t i = 2; i < rows.size(); ++i) {
+    for (const char* name : {"pDesc", "pVal", "pVcto", "pCompet"}) {
+      EXPECT_FALSE(HasValue(*rows[i], name)) << "filler row " << i << " shows " << name;
+    }
+  }
+  const Band& header = *harness->Bands().front();
+  EXPECT_EQ(ReportHarness::Value(header, "pDescrProtocolo"), "Protocolo: 00001 - Guias de março");
+}
+
+TEST_F(ProtocoloOffice, ItemsWithoutDueDateOrCompetenceShowNone) {
+  AddProtocol(1);
+  AddItem(1, 1, "Contrato social", "0", Variant(), Variant());
+  const auto harness = Run(March("G"));
+  const Band& item = *BandsOf(*harness, 13).front();
+  EXPECT_EQ(ReportHarness::Value(item, "pDesc"), "Contrato social");
+  EXPECT_EQ(ReportHarness::Value(item, "pVal"), "0,00");
+  EXPECT_FALSE(HasValue(item, "pVcto"));
+  EXPECT_FALSE(HasValue(item, "pCompet")) << ReportHarness::Value(item, "pCompet");
+  EXPECT_FALSE(HasValue(*harness->Bands().front(), "pCompet"));
+}
+
+TEST_F(ProtocoloOffice, TwoCompactBlocksShareAPageAroundTheCutLine) {
+  for (int code = 1; code <= 3; ++code) {
+    AddProtocol(code, "Protocolo " + std::to_string(code));
+    AddItems(code, 1);
+  }
+  const auto harness = Run(March("C"));
+  EXPECT_EQ(
+      PageSections(*harness),
+      (std::vector<Sections>{Join({CompactBlock(1), {14, 16}, CompactBlock(1)}), CompactBlock(1)}));
+  // Each header shows its own protocol: the highest number first.
+  const auto headers = BandsOf(*harness, 1);
+  ASSERT_EQ(headers.size(), 3u);
+  EXPECT_EQ(ReportHarness::Value(*headers[0], "pDescrProtocolo"), "Protocolo: 00003 - Protocolo 3");
+  EXPECT_EQ(ReportHarness::Value(*headers[1], "pDescrProtocolo"), "Protocolo: 00002 - Protocolo 2");
+  EXPECT_EQ(ReportHarness::Value(*headers[2], "pDescrProtocolo"), "Protocolo: 00001 - Protocolo 1");
+}
+
+TEST_F(ProtocoloOffice, TwoLargeBlocksShareAPageWithoutTheCutLine) {
+  for (int code = 1; code <= 2; ++code) {
+    AddProtocol(code);
+    AddItems(code, 3);
+  }
+  const auto harness = Run(March("G"));
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{Join({LargeBlock(3), {16}, LargeBlock(3)})});
+}
+
+TEST_F(ProtocoloOffice, ItemsBeyondABlockContinueUnderTheSameHeader) {
+  AddProtocol(7, "Folha");
+  AddItems(7, 8);
+  const auto harness = Run(March("C"));
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{Join({CompactBlock(5), {14, 16}, CompactBlock(3)})});
+  for (const Band* header : BandsOf(*harness, 1)) {
+    EXPECT_EQ(ReportHarness::Value(*header, "pDescrProtocolo"), "Protocolo: 00007 - Folha");
+  }
+}
+
+TEST_F(ProtocoloOffice, EveryCopyIsABlockOfItsOwn) {
+  AddProtocol(1);
+  AddItems(1, 2);
+  const auto harness = Run(March("C", {{"pCopia", "2"}}));
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{Join({CompactBlock(2), {14, 16}, CompactBlock(2)})});
+  EXPECT_EQ(Descriptions(*harness), (std::vector<std::string>{"Item 2", "Item 1", "", "", "",
+                                                              "Item 2", "Item 1", "", "", ""}));
+}
+
+TEST_F(ProtocoloOffice, CopiesThatAreNoPositiveNumber) {
+  AddProtocol(1);
+  AddItems(1, 2);
+  EXPECT_TRUE(Run(March("C", {{"pCopia", "0"}}))->Sink.Pages.empty());
+  EXPECT_TRUE(Run(March("C", {{"pCopia", "-1"}}))->Sink.Pages.empty());
+  EXPECT_EQ(PageSections(*Run(March("C", {{"pCopia", "duas"}}))),
+            std::vector<Sections>{CompactBlock(2)});
+}
+
+TEST_F(ProtocoloOffice, ADescriptionLongerThanABlockPrintsWholeWithoutFiller) {
+  AddProtocol(1);
+  AddItem(1, 1, "Linha 1\nLinha 2\nLinha 3\nLinha 4\nLinha 5\nLinha 6\nLinha 7", "99.90");
+  const auto harness = Run(March("C"));
+  EXPECT_EQ(PageSections(*harness), std::vector<Sections>{Join({{1, 8, 12}, Repeat(13, 7), {11}})});
+  const auto rows = BandsOf(*harness, 13);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(ReportHarness::Value(*rows[i], "pDesc"), "Linha " + std::to_string(i + 1));
+    const bool last = i + 1 == rows.size();
+    // Value, due date and competence go on the item's last line only.
+    for (const char* name : {"pVal", "pVcto", "pCompet"}) {
+      EXPECT_EQ(HasValue(*rows[i], name), last) << name << " on line " << i + 1;
+    }
+  }
+}
+
+TEST_F(ProtocoloOffice, AWrappedItemThatDoesNotFitStartsTheNextBlock) {
+  AddProtocol(1);
+  AddItem(1, 1, "Primeira linha\nSegunda linha\nTerceira linha\nQuarta linha");
+  for (int i = 2; i <= 9; ++i) AddItem(1, i, "Item " + std::to_string(i));
+  const auto harness = Run(March("G"));
+  // Eight items fill rows 2 to 9; four more lines do not fit behind them.
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{Join({LargeBlock(8), {16}, LargeBlock(4)})});
+  EXPECT_EQ(ReportHarness::Value(*BandsOf(*harness, 13)[12], "pDesc"), "Primeira linha");
+}
+
+TEST_F(ProtocoloOffice, LargeModeFitRuleAtItsLimits) {
+  // Three lines still fit behind nine items (row 10); behind ten they do not.
+  AddProtocol(2);
+  AddItem(2, 1, "a\nb\nc");
+  for (int i = 2; i <= 9; ++i) AddItem(2, i, "Item " + std::to_string(i));
+  AddProtocol(1);
+  AddItem(1, 1, "a\nb\nc");
+  for (int i = 2; i <= 10; ++i) AddItem(1, i, "Item " + std::to_string(i));
+  const auto harness = Run(March("G"));
+  EXPECT_EQ(PageSections(*harness),
+            (std::vector<Sections>{Join({LargeBlock(11), {16}, LargeBlock(9)}), LargeBlock(3)}));
+}
+
+TEST_F(ProtocoloOffice, LargeModeTwoLineItemAtTheLastRowStillPrints) {
+  AddProtocol(1);
+  AddItem(1, 1, "Penúltima\nÚltima");
+  for (int i = 2; i <= 12; ++i) AddItem(1, i, "Item " + std::to_string(i));
+  const auto harness = Run(March("G"));
+  // Rows 2 to 12 hold eleven items; the two lines make the block 14 rows, with no filler.
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{Join({{1, 8, 12}, Repeat(13, 13), {11}})});
+  EXPECT_EQ(Descriptions(*harness).back(), "Última");
+}
+
+TEST_F(ProtocoloOffice, DescriptionsLongerThanSeventyCharactersAreReflowed) {
+  // Wider than the description column either way; only the longer one is re-flowed (its text
+  // with the line break is 71 characters long).
+  AddProtocol(2);
+  AddItem(2, 1, std::string(68, 'W'));
+  AddProtocol(1);
+  AddItem(1, 1, std::string(69, 'W'));
+  const auto harness = Run(March("G"));
+  const auto texts = Descriptions(*harness);
+  ASSERT_GE(texts.size(), 14u);
+  EXPECT_EQ(texts[0], std::string(68, 'W'));
+  EXPECT_EQ(texts[1], "");
+  const std::string first = texts[12];
+  const std::string second = texts[13];
+  EXPECT_LT(first.size(), 69u);
+  EXPECT_EQ(first + second, std::string(69, 'W'));
+}
+
+TEST_F(ProtocoloOffice, RouteModePrintsStopsFromTheLastDown) {
+  AddEstablishment(1, 2, "Padaria Pão Quente - Filial", "41", "30001000");
+  FOffice.Execute(
+      "insert into PROTOCOLOROTAENTREGA (CODIGOROTA, CODIGOEMPRESA, CODIGOESTAB, "
+      "SEQROTA) values (1, 1, 1, 1), (1, 1, 2, 2)");
+  AddProtocol(1, "Matriz", 1, 1);
+  AddItems(1, 1);
+  AddProtocol(2, "Filial", 1, 2);
+  AddItems(2, 1);
+  AddProtocol(3, "Sem rota", 1, 3);
+  AddItems(3, 1);
+  const auto harness = Run(March("C", {{"pCodigoRota", "1"}}));
+  const auto headers = BandsOf(*harness, 1);
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_EQ(ReportHarness::Value(*headers[0], "pDescrProtocolo"), "Protocolo: 00002 - Filial");
+  EXPECT_EQ(ReportHarness::Value(*headers[1], "pDescrProtocolo"), "Protocolo: 00001 - Matriz");
+}
+
+TEST_F(ProtocoloOffice, AnEstablishmentOnTwoRoutesGetsAReceiptPerRoute) {
+  FOffice.Execute(
+      "insert into PROTOCOLOROTAENTREGA (CODIGOROTA, CODIGOEMPRESA, CODIGOESTAB, "
+      "SEQROTA) values (1, 1, 1, 4), (2, 1, 1, 1)");
+  AddProtocol(1);
+  AddItems(1, 2);
+  const auto harness = Run(March("C", {{"pCodigoRota", "1-2"}}));
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{Join({CompactBlock(2), {14, 16}, CompactBlock(2)})});
+}
+
+TEST_F(ProtocoloOffice, ClientAndOfficeTextsAreCutToTheirLengths) {
+  AddProtocol(1);
+  AddItems(1, 1);
+  const std::string office = "Escritório Contábil Horizonte e Associados Ltda";
+  const std::string client = "Assinatura do responsável pela empresa cliente";
+  const auto harness = Run(March("G", {{"pEscrit", office}, {"pCliente", client}}));
+  const Band& footer = *BandsOf(*harness, 11).front();
+  EXPECT_EQ(ReportHarness::Value(footer, "pEscrit"), LeftChars(office, 30));
+  EXPECT_EQ(ReportHarness::Value(footer, "pCliente"), LeftChars(client, 32));
+}
+
+class RecordingProgress : public ProgressReporter {
+ public:
+  void Update(int position, int total) override { Updates.emplace_back(position, total); }
+  void Done() override {}
+  std::vector<std::pair<int, int>> Updates;
+};
+
+TEST_F(ProtocoloOffice, ProgressCountsItemCopies) {
+  AddProtocol(1);
+  AddItems(1, 2);
+  const ReportDefinition definition =
+      LoadReportDefinition(std::string(KDR_SOURCE_DIR) + "/reports/KdrProtocolo.json");
+  auto params = BuildParameterList(definition, March("C", {{"pCopia", "2"}}));
+  CapturingSink sink;
+  RecordingProgress progress;
+  ReportWriter writer(definition, *params, nullptr, ReportHarness::Metrics(), sink, &progress);
+  {
+    TKdrProtocolo report(&writer);
+    report.ImprimirInterno();
+  }
+  EXPECT_EQ(progress.Updates, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
+}
+
+TEST_F(ProtocoloOffice, AFailedRunLeavesNoHandlerBehind) {
+  AddProtocol(1);
+  AddItems(1, 1);
+  FRecorder.FailOn = kOwnAddressStatement;
+  ReportHarness harness("KdrProtocolo", March("G"));
+  TKdrProtocolo report(&harness.Writer());
+  EXPECT_THROW(report.ImprimirInterno(), EDatabaseError);
+  EXPECT_FALSE(harness.Writer().OnAfterSection) << "handler still attached to a live report";
+}
+
+}  // namespace

@@ -1,0 +1,230 @@
+// The protocol print through the `kdr` command on a database the test builds: the JSON
+// document in both print modes and both column modes, the published operations, and the
+// refusals a caller sees.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+struct Outcome {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+class ProtocoloCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kdr-protocolo-XXXXXX";
+    FFolder = mkdtemp(pattern);
+    FDatabase = FFolder / "office.sqlite";
+    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
+    Execute("insert into MUNICIPIO values ('PR', 4106902, 'Curitiba')");
+    Execute("insert into TIPOLOGRADOURO values (1, 'Rua')");
+    Execute("insert into EMPRESA values (1, 'Horizonte Contabilidade', null)");
+    Execute(
+        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL, "
+        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, BAIRROENDERESTAB, SIGLAESTADO, "
+        "CODIGOMUNIC, DDDFONE, NUMEROFONE) values (1, 1, 'Oficina São José', 2, "
+        "'52998224725', 1, 'XV de Novembro', 10, 'Centro', 'PR', 4106902, '41', '32225566')");
+    Execute(
+        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, TIPOPRO, "
+        "OBSERVACAO, DATALCTOPRO) values (7, 1, 1, 1, 'Guias de março', '2026-03-05'), "
+        "(8, 1, 1, 2, 'Folha de março', '2026-03-06')");
+    Execute(
+        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, "
+        "VENCIMENTO, COMPETENCIA, CANCELADO) values "
+        "(7, 1, 'DAS - Simples Nacional - competência 02/2026', 1234.5, '2026-03-20', "
+        "'2026-02-01', '0'), "
+        "(7, 2, 'ISS - Imposto sobre serviços', 99.9, '2026-03-10', '2026-02-01', '0'), "
+        "(7, 3, 'Recibo de entrega', null, null, null, '0'), "
+        "(8, 1, 'GPS - INSS', 500, '2026-03-20', '2026-02-01', '0')");
+  }
+  void TearDown() override { fs::remove_all(FFolder); }
+
+  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+
+  Outcome Kdr(const std::vector<std::string>& arguments) const {
+    std::string command = Quote(KDR_BINARY);
+    for (const auto& argument : arguments) command += " " + Quote(argument);
+    const fs::path out = FFolder / "stdout.txt";
+    const fs::path err = FFolder / "stderr.txt";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.Out = ReadFile(out);
+    outcome.Err = ReadFile(err);
+    return outcome;
+  }
+
+  Outcome RunProtocolo(std::vector<std::string> parameters,
+                       std::vector<std::string> output = {"--format", "json", "-o", "-"}) const {
+    std::vector<std::string> arguments = {
+        "run", "KdrProtocolo",         "--db", Url(), "--quiet", "-p", "pDataInicial=01/03/2026",
+        "-p",  "pDataFinal=2026-03-31"};
+    for (const std::string& parameter : parameters) {
+      arguments.push_back("-p");
+      arguments.push_back(parameter);
+    }
+    arguments.insert(arguments.end(), output.begin(), output.end());
+    return Kdr(arguments);
+  }
+
+  json RunJson(const std::vector<std::string>& parameters) const {
+    const Outcome outcome = RunProtocolo(parameters);
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    return json::parse(outcome.Out);
+  }
+
+  void Execute(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error != nullptr ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+  }
+
+  fs::path FFolder;
+  fs::path FDatabase;
+};
+
+std::vector<int> Sections(const json& page) {
+  std::vector<int> sections;
+  for (const auto& band : page["bands"]) sections.push_back(band["section"].get<int>());
+  return sections;
+}
+
+std::vector<int> Repeated(std::vector<int> start, int section, int times, std::vector<int> end) {
+  start.insert(start.end(), static_cast<std::size_t>(times), section);
+  start.insert(start.end(), end.begin(), end.end());
+  return start;
+}
+
+TEST_F(ProtocoloCommand, LargeModePrintsTwoBlocksOnAPage) {
+  const json document = RunJson({"pOrigem=G"});
+  EXPECT_EQ(document["report"], "KdrProtocolo");
+  EXPECT_EQ(document["version"], "[versao: 1.1.28.0]");
+  ASSERT_EQ(document["pages"].size(), 1u);
+  const json& page = document["pages"][0];
+  std::vector<int> expected = Repeated({1, 8, 12}, 13, 12, {11, 16});
+  const std::vector<int> second = Repeated({1, 8, 12}, 13, 12, {11});
+  expected.insert(expected.end(), second.begin(), second.end());
+  EXPECT_EQ(Sections(page), expected);
+
+  const json& header = page["bands"][0];
+  EXPECT_EQ(header["values"]["pDescrProtocolo"], "Protocolo: 00008 - Folha de março");
+  EXPECT_EQ(header["values"]["pNomeEmpresa"], "Oficina São José");
+  EXPECT_EQ(header["values"]["pCnpj"], "529.982.247-25");
+  EXPECT_EQ(header["values"]["pEnder"], "Rua XV de Novembro 10 , Centro - Curitiba PR");
+  EXPECT_EQ(header["values"]["pTelefone"], "41 32225566");
+  EXPECT_EQ(header["labels"]["Logo"]["visible"], false);
+  EXPECT_FALSE(header.contains("fields")) << "the report has no main data set";
+
+  const json& secondHeader = page["bands"][17];
+  ASSERT_EQ(secondHeader["section"], 1);
+  EXPECT_EQ(secondHeader["values"]["pDescrProtocolo"], "Protocolo: 00007 - Guias de março");
+  const json& lastItem = page["bands"][22];
+  EXPECT_EQ(lastItem["values"]["pDesc"], "DAS - Simples Nacional - competência 02/2026");
+  EXPECT_EQ(lastItem["values"]["pVal"], "1.234,50");
+  EXPECT_EQ(lastItem["values"]["pVcto"], "20/03/2026");
+  EXPECT_EQ(lastItem["values"]["pCompet"], "02/2026");
+  const json& noDue = page["bands"][20];
+  EXPECT_EQ(noDue["values"]["pDesc"], "Recibo de entrega");
+  EXPECT_EQ(noDue["values"]["pVal"], "0,00");
+  EXPECT_FALSE(noDue["values"].contains("pVcto"));
+  EXPECT_FALSE(noDue["values"].contains("pCompet"));
+  EXPECT_TRUE(document["messages"].empty());
+}
+
+TEST_F(ProtocoloCommand, CompactTwoColumnModeWithCopies) {
+  const json document = RunJson({"pOrigem=C", "pColuna=1", "pCopia=2", "pCodigoProtocolo=7"});
+  ASSERT_EQ(document["pages"].size(), 1u);
+  std::vector<int> expected = Repeated({1, 8, 9}, 10, 5, {11, 14, 16});
+  const std::vector<int> second = Repeated({1, 8, 9}, 10, 5, {11});
+  expected.insert(expected.end(), second.begin(), second.end());
+  EXPECT_EQ(Sections(document["pages"][0]), expected);
+  const json& odd = document["pages"][0]["bands"][4];
+  EXPECT_EQ(odd["values"]["pDesc2"], "DAS - Simples Nacional - competência 02/2026");
+  EXPECT_FALSE(odd["values"].contains("pDesc4"));
+}
+
+TEST_F(ProtocoloCommand, FiltersNarrowTheProtocols) {
+  const json byType = RunJson({"pTipoPro=2"});
+  ASSERT_EQ(byType["pages"].size(), 1u);
+  EXPECT_EQ(byType["pages"][0]["bands"][0]["values"]["pDescrProtocolo"],
+            "Protocolo: 00008 - Folha de março");
+  EXPECT_EQ(Sections(byType["pages"][0]).back(), 11);
+  EXPECT_TRUE(RunJson({"pFormaEntrega=2"})["pages"].empty());
+}
+
+TEST_F(ProtocoloCommand, RefusedParametersExitWithTheMessage) {
+  const fs::path output = FFolder / "protocolo.pdf";
+  Outcome outcome = RunProtocolo({"pTipoPro=1 or 1=1"}, {"-o", output.string()});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err,
+            "Tipo de protocolo inválido: \"1 or 1=1\". Informe o código numérico do tipo, ou "
+            "deixe vazio para todos.\n");
+  EXPECT_FALSE(fs::exists(output));
+
+  outcome = RunProtocolo({"pColuna=3"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err,
+            "Colunas inválidas: \"3\". Use 0 para uma coluna de itens ou 1 para duas colunas.\n");
+
+  outcome = Kdr({"run", "KdrProtocolo", "--db", Url(), "-p", "pDataInicial=01/03/2026", "-p",
+                 "pDataFinal=00/03/2026"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err, "Data final invalida!\n");
+}
+
+TEST_F(ProtocoloCommand, PdfOfBothModes) {
+  for (const std::string mode : {"G", "C"}) {
+    const fs::path output = FFolder / ("protocolo-" + mode + ".pdf");
+    const Outcome outcome = RunProtocolo({"pOrigem=" + mode}, {"-o", output.string()});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(ReadFile(output).rfind("%PDF-", 0), 0u) << mode;
+  }
+}
+
+TEST_F(ProtocoloCommand, DescribeListsThePublishedOperations) {
+  const Outcome outcome = Kdr({"describe", "KdrProtocolo"});
+  ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+  for (const std::string operation :
+       {"Versao(): string  virtual: sim", "MontarSQL()  virtual: não",
+        "ImpressaoLogoEmpresa()  virtual: não",
+        "ImpressaoCabecalho(_ACodigoEmpresa: Integer; _ACodigoEstab: Integer; _AFlagImprimeCab: "
+        "Boolean; _ACompet: TDateTime)  virtual: não",
+        "LimparParametros(_AColuna: Integer)  virtual: não",
+        "DoAdd(Sender: TObject; Section: Integer)  virtual: não"}) {
+    EXPECT_NE(outcome.Out.find(operation), std::string::npos) << operation << "\n" << outcome.Out;
+  }
+}
+
+}  // namespace
