@@ -1,10 +1,13 @@
 #include "InclusionExpression.h"
 
+#include <cmath>
 #include <limits>
+#include <optional>
 
 #include "DataAccess.h"
 #include "Exception.h"
 #include "SysUtils.h"
+#include "core/NumberText.h"
 
 namespace {
 
@@ -136,10 +139,28 @@ bool CheckInInclusion(const Variant& value, const std::string& expression,
                       const std::vector<TjxsTypeInclusionExV>& kinds) {
   CheckKinds(kinds);
   const std::vector<CodeRange> ranges = ParseInclusionExpression(expression);
-  if (value.IsNull()) return false;
-  const std::int64_t code = value.AsInt64();
+  // Only a whole number can be one of the codes; anything else lies outside every expression.
+  std::optional<std::int64_t> code;
+  switch (value.GetKind()) {
+    case Variant::Kind::Integer:
+      code = value.AsInt64();
+      break;
+    case Variant::Kind::Text:
+      code = number_text::ParseInteger(value.AsBytes());
+      break;
+    case Variant::Kind::Float:
+    case Variant::Kind::Decimal:
+      if (const double number = value.AsFloat();
+          std::trunc(number) == number && std::fabs(number) < 9.0e18) {
+        code = static_cast<std::int64_t>(number);
+      }
+      break;
+    default:
+      break;
+  }
+  if (!code) return false;
   for (const CodeRange& range : ranges) {
-    if (code >= range.First && code <= range.Last) return true;
+    if (*code >= range.First && *code <= range.Last) return true;
   }
   return false;
 }

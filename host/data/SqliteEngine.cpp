@@ -282,7 +282,13 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
   const std::size_t attempts = plans.size() * 3 + 2;
   for (std::size_t attempt = 0; attempt < attempts; ++attempt) {
     auto dataSet = std::make_unique<TjClientDataSet>();
-    if (plans.empty()) return dataSet;  // a statement without result columns
+    if (plans.empty()) {
+      // A statement without result columns: it runs, and its result is a closed data set.
+      int result = SQLITE_ROW;
+      while (result == SQLITE_ROW) result = sqlite3_step(handle);
+      if (result != SQLITE_DONE) DatabaseError(database, statement);
+      return dataSet;
+    }
     for (const ColumnPlan& plan : plans) {
       dataSet->AddFieldDef(plan.Shape.Name, plan.Shape.Type, plan.Shape.Size, plan.Shape.Precision,
                            plan.Shape.Scale);

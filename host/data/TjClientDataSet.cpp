@@ -108,8 +108,14 @@ struct TjClientDataSet::Impl {
 
   int FieldIndexOrThrow(const std::string& name) const {
     const auto found = FieldsByUpperName.find(UpperCase(Trim(name)));
-    if (found == FieldsByUpperName.end()) throw Exception("Campo não encontrado: " + name);
-    return found->second;
+    if (found != FieldsByUpperName.end()) return found->second;
+    // Indexes may be declared with the field definitions, before the data set is created.
+    if (CurrentState == State::Inactive) {
+      for (std::size_t i = 0; i < Shapes.size(); ++i) {
+        if (SameText(Shapes[i].Name, Trim(name))) return static_cast<int>(i);
+      }
+    }
+    throw Exception("Campo não encontrado: " + name);
   }
 
   IndexKey Resolve(const std::string& names, const std::string& descFields, bool allDescending,

@@ -195,6 +195,16 @@ TEST(DataSetIndexes, RecordsAddedUnderAnIndexTakeTheirPlace) {
   EXPECT_EQ(order, "32 31 22 21 12 11 ");
 }
 
+TEST(DataSetIndexes, AnIndexDeclaredWithTheFieldsIsUsableOnceCreated) {
+  TjClientDataSet set;
+  set.AddFieldDef("Codigo", TFieldType::ftInteger);
+  set.AddIndex("ixCodigo", "CODIGO", TjClientDataSet::ixDescending);
+  set.SetIndexName("ixCodigo");
+  set.CreateDataSet();
+  for (int code : {2, 3, 1}) set.AppendRecord({code});
+  EXPECT_EQ(Walk(set, "Codigo"), "321");
+}
+
 TEST(DataSetIndexes, EditingAKeyMovesTheRecord) {
   auto set = CodesAndNames();
   set->SetIndexFieldNames("Codigo");

@@ -99,6 +99,9 @@ TEST(InclusionExpressions, CheckInInclusion) {
   EXPECT_FALSE(CheckInInclusion(21, "1,10-20", {1}));
   EXPECT_FALSE(CheckInInclusion(1, "", {1}));  // an empty selection names nothing
   EXPECT_FALSE(CheckInInclusion(Variant(), "1", {1}));
+  EXPECT_TRUE(CheckInInclusion(2.0, "2", {1}));
+  EXPECT_FALSE(CheckInInclusion(1.5, "1-2", {1}));  // not a code at all
+  EXPECT_FALSE(CheckInInclusion("x", "1", {1}));
   EXPECT_THROW(CheckInInclusion(1, "1;--", {1}), EjxsError);
 }
 

@@ -223,6 +223,9 @@ TEST(SqliteEngine, ScriptsTransactionsPreparedStatementsAndTables) {
   db.Engine().Commit();
   EXPECT_EQ(db.Engine().Query("select * from A", {})->RecordCount(), 100);
   EXPECT_EQ(db.Engine().EngineName(), "sqlite");
+  // A statement without result columns still runs when opened as a query.
+  EXPECT_FALSE(db.Engine().Query("delete from A where x < :n", {10})->Active());
+  EXPECT_EQ(db.Engine().Query("select * from A", {})->RecordCount(), 90);
 }
 
 TEST(DatabaseUrls, UnsupportedOrUnknownSchemesAreNamedWithoutTheRestOfTheUrl) {
