@@ -136,6 +136,21 @@ TEST_F(ProtocoloOffice, ADescriptionLongerThanABlockPrintsWholeWithoutFiller) {
   }
 }
 
+TEST_F(ProtocoloOffice, ABlockThatFillsThePageSendsTheNextToANewPage) {
+  std::string lines = "Linha 1";
+  for (int i = 2; i <= 24; ++i) lines += "\nLinha " + std::to_string(i);
+  AddProtocol(2, "Longo");
+  AddItem(2, 1, lines);
+  AddProtocol(1, "Seguinte");
+  AddItems(1, 1);
+  const auto harness = Run(March("C"));
+  // No cut line and no second header at the top of a page that has its own header.
+  EXPECT_EQ(PageSections(*harness),
+            (std::vector<Sections>{Join({{1, 8, 12}, Repeat(13, 24), {11}}), CompactBlock(1)}));
+  EXPECT_EQ(ReportHarness::Value(*BandsOf(*harness, 1)[1], "pDescrProtocolo"),
+            "Protocolo: 00001 - Seguinte");
+}
+
 TEST_F(ProtocoloOffice, AWrappedItemThatDoesNotFitStartsTheNextBlock) {
   AddProtocol(1);
   AddItem(1, 1, "Primeira linha\nSegunda linha\nTerceira linha\nQuarta linha");
