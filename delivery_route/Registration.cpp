@@ -1,4 +1,7 @@
 // The plug-in's report class and the operations it publishes to the host.
+#include <utility>
+#include <vector>
+
 #include "TKdrRotaEntrega.h"
 #include "TjfmBaseDllClass.h"
 #include "jfmBaseDllReg.h"
