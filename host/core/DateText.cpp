@@ -89,8 +89,9 @@ std::optional<TDateTime> ReadDateTime(const std::string& text, bool isoOnly) {
     int digits = 0;
     int fraction = cursor.Number(1, 9, &digits);
     if (fraction < 0) return std::nullopt;
-    while (digits < 3) fraction *= 10, ++digits;
-    while (digits > 3) fraction /= 10, --digits;
+    // To milliseconds: "5" is 500, "123456" is 123.
+    for (; digits < 3; ++digits) fraction *= 10;
+    for (; digits > 3; --digits) fraction /= 10;
     milliseconds = fraction;
   }
   if (minute < 0 || second < 0 || !cursor.AtEnd() || !civil::ValidTime(hour, minute, second)) {

@@ -7,8 +7,9 @@
 
 namespace decimal_digits {
 
-// A number as its significant decimal digits: value = 0.Digits × 10^Exponent... written out,
-// the integer part is the first `IntegerDigits` characters of `Digits` (zero-filled as needed).
+// A number as its significant decimal digits and the position of the decimal point: the
+// integer part is the first `IntegerDigits` characters of `Digits` (zero-filled on the right
+// when there are fewer), the fraction the rest (zero-filled on the left when negative).
 struct Number {
   bool Negative = false;
   std::string Digits;     // without leading zeros; empty for zero
