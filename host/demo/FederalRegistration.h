@@ -1,6 +1,6 @@
 // Brazilian federal registration numbers with their check digits, as the demo data needs them:
 // CNPJ (companies, 14 digits), CPF (persons, 11 digits), CEI (building sites and other
-// specific registrations, 12 digits). Numbers are plain digits, without punctuation.
+// employers registered with social security only, 12 digits). Numbers are plain digits.
 #pragma once
 
 #include <string>
