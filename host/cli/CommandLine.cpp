@@ -26,6 +26,9 @@ const char* const kUsage =
 
 namespace {
 
+// Far beyond any office, and within the demo generator's integer counts.
+constexpr long long kMaximumDemoSize = 100'000'000;
+
 class ArgumentReader {
  public:
   explicit ArgumentReader(const std::vector<std::string>& arguments) : FArguments(arguments) {}
@@ -125,6 +128,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.Quiet = true;
     } else if (option == "--size" && line.Subcommand == "demo") {
       line.Size = PositiveNumber(option, reader.ValueOf(option));
+      if (*line.Size > kMaximumDemoSize) {
+        throw UsageError("--size vai até " + std::to_string(kMaximumDemoSize) + " protocolos");
+      }
     } else {
       throw UsageError("opção inválida para kdr " + line.Command + ": " + option);
     }

@@ -222,6 +222,7 @@ TEST_F(KdrCommandTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunTestReport({"-p", "semigual"}).Status, 2);
   EXPECT_EQ(RunTestReport({"--format", "doc"}).Status, 2);
   EXPECT_EQ(Kdr({"db", "demo", "--size", "zero"}).Status, 2);
+  EXPECT_EQ(Kdr({"db", "demo", "--size", "5000000000"}).Status, 2);
   EXPECT_EQ(Kdr({"--help"}).Status, 0);
 }
 
