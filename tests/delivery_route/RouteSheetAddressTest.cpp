@@ -48,14 +48,11 @@ TEST_F(RouteAddressTest, OwnAddressWhenTheConfigurationSaysSameAddress) {
   EXPECT_EQ(Addresses(), Texts{kOwnAddress});
 }
 
-TEST_F(RouteAddressTest, OwnAddressWhenTheEstablishmentHasNoConfiguration) {
-  EXPECT_EQ(Addresses(), Texts{kOwnAddress});
-}
-
-TEST_F(RouteAddressTest, OwnAddressWhenTheConfigurationFlagIsBlank) {
+TEST_F(RouteAddressTest, OwnAddressWhenTheConfigurationSaysNothing) {
+  EXPECT_EQ(Addresses(), Texts{kOwnAddress}) << "no configuration row";
   Office.Execute(
       "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values (1, 1, null)");
-  EXPECT_EQ(Addresses(), Texts{kOwnAddress});
+  EXPECT_EQ(Addresses(), Texts{kOwnAddress}) << "a blank flag";
 }
 
 TEST_F(RouteAddressTest, DeliveryAddressWhenTheConfigurationSaysAnotherAddress) {
