@@ -80,20 +80,22 @@ class ReceiptCommand : public ::testing::Test {
     return outcome;
   }
 
-  Outcome Receipt(std::vector<std::string> parameters, const std::string& format = "json") const {
+  // The receipt of March 2026, written to `output` ("-": standard output).
+  Outcome Receipt(std::vector<std::string> parameters, const std::string& format = "json",
+                  const std::string& output = "-") const {
     std::vector<std::string> arguments = {"run",
                                           "KdrProtocoloEmpresa",
                                           "--db",
                                           Url(),
                                           "--quiet",
-                                          "-p",
-                                          "pDataInicial=01/03/2026",
-                                          "-p",
-                                          "pDataFinal=31/03/2026",
                                           "--format",
                                           format,
                                           "-o",
-                                          "-"};
+                                          output,
+                                          "-p",
+                                          "pDataInicial=01/03/2026",
+                                          "-p",
+                                          "pDataFinal=31/03/2026"};
     for (const auto& parameter : parameters) {
       arguments.push_back("-p");
       arguments.push_back(parameter);
@@ -166,10 +168,11 @@ TEST_F(ReceiptCommand, TextOutputCarriesTheReceipt) {
 }
 
 TEST_F(ReceiptCommand, BadParametersEndTheRunWithTheirMessage) {
-  Outcome outcome = Receipt({"pOrdenacao=9"});
+  const fs::path output = FFolder / "recibo.pdf";
+  Outcome outcome = Receipt({"pOrdenacao=9"}, "pdf", output.string());
   EXPECT_EQ(outcome.Status, 1);
-  EXPECT_NE(outcome.Err.find("Ordenação inválida: 9"), std::string::npos) << outcome.Err;
-  EXPECT_TRUE(outcome.Out.empty());
+  EXPECT_EQ(outcome.Err, "Ordenação inválida: 9. Escolha uma ordenação de 0 a 4.\n");
+  EXPECT_FALSE(fs::exists(output)) << "a refused run leaves no document";
 
   outcome = Receipt({"pTipoPro=1 or 1=1"});
   EXPECT_EQ(outcome.Status, 1);
