@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -59,22 +58,33 @@ struct Word {
   double XMin, YMin, XMax, YMax;
 };
 
+// The value of attribute `name` in an XML tag that starts at `tag`.
+double Attribute(const std::string& html, std::size_t tag, const std::string& name) {
+  const std::size_t at = html.find(name + "=\"", tag);
+  return std::stod(html.substr(at + name.size() + 2));
+}
+
 std::vector<Word> Words(const std::filesystem::path& pdf) {
   const std::string html = Shell("pdftotext -bbox " + Quote(pdf) + " - 2>/dev/null");
-  const std::regex word(
-      R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
   std::vector<Word> words;
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator();
-       ++it) {
-    words.push_back(Word{(*it)[5], std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
-                         std::stod((*it)[4])});
+  for (std::size_t tag = html.find("<word "); tag != std::string::npos;
+       tag = html.find("<word ", tag + 1)) {
+    const std::size_t textStart = html.find('>', tag) + 1;
+    const std::size_t textEnd = html.find("</word>", textStart);
+    words.push_back(Word{html.substr(textStart, textEnd - textStart), Attribute(html, tag, "xMin"),
+                         Attribute(html, tag, "yMin"), Attribute(html, tag, "xMax"),
+                         Attribute(html, tag, "yMax")});
   }
   return words;
 }
 
 // pdfinfo aligns its columns with a varying number of blanks.
 std::string Squeezed(const std::string& text) {
-  return std::regex_replace(text, std::regex(" +"), " ");
+  std::string squeezed;
+  for (char c : text) {
+    if (c != ' ' || squeezed.empty() || squeezed.back() != ' ') squeezed += c;
+  }
+  return squeezed;
 }
 
 class PdfSinkTest : public ::testing::Test {
