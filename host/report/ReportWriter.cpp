@@ -173,7 +173,6 @@ struct ReportWriter::Impl {
   LayoutElements Elements;
   BandBuilder Builder;
   std::vector<Message> Messages;
-  std::vector<std::string> MessageHeadings;
 
   std::optional<Page> CurrentPage;
   double Cursor = 0;
@@ -248,10 +247,11 @@ void ReportWriter::WrapText(TStringList& list, TjxsLabel* label, bool wordWrap, 
       wrapped.Add("");
       continue;
     }
-    for (std::string& line :
-         FImpl->Metrics.WrapParagraph(paragraph, label->Font(), label->Width())) {
-      wrapped.Add(std::move(line));
-    }
+    std::vector<std::string> lines =
+        FImpl->Metrics.WrapParagraph(paragraph, label->Font(), label->Width());
+    // Every paragraph keeps at least its one line: reports count the lines they get back.
+    if (lines.empty()) lines.emplace_back();
+    for (std::string& line : lines) wrapped.Add(std::move(line));
   }
   list = std::move(wrapped);
 }
@@ -270,9 +270,9 @@ void ReportWriter::SetLayoutValue(const std::string& name, const std::string& va
   }
 }
 
-void ReportWriter::MsgConfigurar(const std::vector<std::string>& headings) {
-  // Only the headings: messages already given stay, none is lost.
-  FImpl->MessageHeadings = headings;
+void ReportWriter::MsgConfigurar(const std::vector<std::string>&) {
+  // The list is ready from the start and the document shows no headings; clearing it here
+  // would lose the messages a run gave before.
 }
 
 void ReportWriter::MsgMensagem(int kind, const std::string& text) {

@@ -298,9 +298,9 @@ TEST(CanPrintSection, AnswersForTheRestOfThePage) {
 
 TEST(Document, BeginAndFinishFrameThePages) {
   WriterHarness run(ListingLayout());
-  run.Writer->MsgConfigurar({"Mensagem"});
   run.Writer->MsgMensagem(1,
                           "Protocolo 00007, texto de alguns itens não foi impresso por completo");
+  run.Writer->MsgConfigurar({"Mensagem"});  // late: what was said before must stay
   run.Writer->RepPrintSection(10);
   run.Writer->MsgMensagem(4, "Quebra de página ignorada");
   run.Writer->Finish();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Exception.h"
+#include "SysUtils.h"
 #include "report/ReportTestSupport.h"
 
 namespace {
@@ -62,9 +63,13 @@ TEST(WrapText, WordLongerThanTheLabelIsBrokenInside) {
 TEST(WrapText, LineBreaksAndEmptyLinesAreKept) {
   WriterHarness run(DescriptionLayout(400));
   TStringList list;
-  list.SetText("DAS\r\n\r\nGPS competência 03/2026");
+  list.SetText("DAS\r\n\r\n   \r\nGPS competência 03/2026");
   run.Writer->WrapText(list, run.Writer->LabelByName("Etiqueta5"), true, true);
-  EXPECT_EQ(list.Lines(), (std::vector<std::string>{"DAS", "", "GPS competência 03/2026"}));
+  ASSERT_EQ(list.Count(), 4) << "a line of blanks is still a line";
+  EXPECT_EQ(list[0], "DAS");
+  EXPECT_EQ(list[1], "");
+  EXPECT_EQ(Trim(list[2]), "");
+  EXPECT_EQ(list[3], "GPS competência 03/2026");
 }
 
 TEST(WrapText, UsesTheLabelsCurrentWidth) {
