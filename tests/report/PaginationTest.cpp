@@ -328,28 +328,3 @@ TEST(Document, FinishedPagesReachTheSinkAsSoonAsTheyAreFull) {
   EXPECT_EQ(run.Sink.Pages.size(), 101u);
   EXPECT_EQ(run.Sink.Pages.back().Number, 101);
 }
-
-namespace {
-
-class RecordingProgress : public ProgressReporter {
- public:
-  void Update(int position, int total) override { Updates.emplace_back(position, total); }
-  void Done() override { ++DoneCount; }
-  std::vector<std::pair<int, int>> Updates;
-  int DoneCount = 0;
-};
-
-}  // namespace
-
-TEST(Document, ProgressIsForwarded) {
-  CapturingSink sink;
-  TjxsPowerParam params;
-  RecordingProgress progress;
-  ReportWriter writer(ListingLayout(), params, nullptr, SharedMetrics(), sink, &progress);
-  writer.CSLShowProgress(3, 10);
-  writer.CSLShowProgress(10, 10);
-  EXPECT_EQ(progress.Updates, (std::vector<std::pair<int, int>>{{3, 10}, {10, 10}}));
-
-  ReportWriter quiet(ListingLayout(), params, nullptr, SharedMetrics(), sink, nullptr);
-  quiet.CSLShowProgress(1, 2);  // no reporter: nothing to tell, nothing to fail
-}

@@ -123,18 +123,6 @@ TEST(ParameterEditors, AddingRefusesDuplicatesAndLongNames) {
   EXPECT_EQ(params.Items().size(), 2u);
 }
 
-TEST(ParameterEditors, ValuesAsTextAndInteger) {
-  TjxsPowerParam params;
-  params.Add(std::make_unique<TjxsParamItem>("pColuna", "Colunas", "integer", " 1 ", false));
-  TjFraControle* editor = params.EdFindFieldControl("pColuna");
-  EXPECT_EQ(editor->GetAsString(), " 1 ");
-  EXPECT_EQ(editor->GetAsInteger(), 1);
-  editor->SetAsInteger(-4);
-  EXPECT_EQ(params.GetValues("pColuna"), "-4");
-  editor->SetAsString("dois");
-  EXPECT_EQ(editor->GetAsInteger(), 0) << "not an integer";
-}
-
 TEST(ParameterEditors, RefilledChoicesDropAValueNoLongerOffered) {
   TjxsPowerParam params;
   TjxsParamItem& item =
@@ -167,12 +155,4 @@ TEST(ParameterEditors, FreeTextEditorsHaveNoChoicesToLose) {
   params.Add(std::make_unique<TjxsParamItem>("pEscrit", "Escritório", "text", "Contábil", false));
   params.EdFindFieldControl("pEscrit")->RefreshChoices();
   EXPECT_EQ(params.GetValues("pEscrit"), "Contábil");
-}
-
-TEST(ParameterValuesMap, FeedsTheLayoutChoice) {
-  auto params = BuildParameterList(ProtocolParameters(), {{"pOrdenacao", "2"}});
-  const auto values = ParameterValues(*params);
-  EXPECT_EQ(values.at("pOrdenacao"), "2");
-  EXPECT_EQ(values.at("pCopia"), "1");
-  EXPECT_EQ(values.size(), 4u);
 }

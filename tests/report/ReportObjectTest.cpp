@@ -76,24 +76,6 @@ TEST(ReportBaseClass, HostCallsReachTheReportObject) {
   EXPECT_EQ(report.Report(), run.Writer.get());
 }
 
-TEST(ReportBaseClass, DefaultOperationsDoNothing) {
-  WriterHarness run(SmallLayout());
-  TKdrTeste report(run.Writer.get());
-  report.CriarListaSectionsParaZebrar();
-  report.CriarListaSectionsTrocaCor();
-  report.RepInterno(nullptr);
-  report.ImprimirInterno();
-  report.DoParamChange(nullptr, nullptr);
-  report.DoParamEnter(nullptr, nullptr);
-  report.DoParamExit(nullptr, nullptr);
-  report.DoZebradoBeforeSection(nullptr, 1);
-  report.AntesConfigurar(nullptr);
-  report.DepoisConfigurar(nullptr);
-  run.Writer->Finish();
-  EXPECT_TRUE(run.Sink.Pages.empty());
-  EXPECT_TRUE(run.Sink.Messages.empty());
-}
-
 TEST(ReportBaseClass, FreedInstanceLeavesNoHandlerBehind) {
   WriterHarness run(SmallLayout());
   {
