@@ -311,8 +311,6 @@ void TKdrProtocoloEmpresa::QuebrarDescricao(std::string& descricao) {
     RepParam("pDescricao", (*FStrLista)[linha]);
     RepPrintSection(kSecaoItem);
     RepParam("pDataLcto", "");
-    // One date blank per protocol: a wrapped first item would otherwise repeat it on every line.
-    RepParam("pTexto", "");
   }
   if (FStrLista->Count() > 0) descricao = (*FStrLista)[FStrLista->Count() - 1];
 }
