@@ -148,12 +148,10 @@ void TKdrProtocolo::ImprimirInterno() {
   Report()->OnAfterSection = [this](TObject* sender, int section) { DoAdd(sender, section); };
   DestruirSQL(curEmpresa);
 
-  std::unique_ptr<TjClientDataSet> itens;
-  if (!FSQL.empty()) {
-    itens = ExecutarSQL(FSQL, {FDataInicial, FDataFinal}, true, false, -1, "", nullptr, true);
-    itens->First();
-  }
-  if (!itens) return;
+  if (FSQL.empty()) return;
+  std::unique_ptr<TjClientDataSet> itens =
+      ExecutarSQL(FSQL, {FDataInicial, FDataFinal}, true, false, -1, "", nullptr, true);
+  itens->First();
   std::unique_ptr<TjClientDataSet> dados = MontarConjuntoTrabalho(*itens);
   if (dados->IsEmpty()) return;
   Imprimir(*dados);
@@ -316,9 +314,8 @@ void TKdrProtocolo::Imprimir(TjClientDataSet& dados) {
     }
     RepParam("pCompet", FormatarCompet(compet.AsDateTime()));
     if (FColuna == 0) {
-      bool refazer = false;
-      ImprimirItemUmaColuna(dados, estado, refazer);
-      if (refazer) {
+      if (!ImprimirItemUmaColuna(dados, estado)) {
+        // The item starts the next block instead.
         FecharBloco(dados, estado);
         continue;
       }
@@ -349,18 +346,14 @@ void TKdrProtocolo::Imprimir(TjClientDataSet& dados) {
   }
 }
 
-void TKdrProtocolo::ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpressao& estado,
-                                          bool& refazer) {
+bool TKdrProtocolo::ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpressao& estado) {
   const std::string descricao = dados.FieldByName("Desc").AsString();
   RepParam("pDesc", "");
   RepParam("pVal", "");
   RepParam("pVcto", "");
   estado.TextoAtual = descricao;
   QuebrarDescricao(estado, false);
-  if (!ItemCabeNoBloco(estado.LinhasItem, estado.Linhas)) {
-    refazer = true;
-    return;
-  }
+  if (!ItemCabeNoBloco(estado.LinhasItem, estado.Linhas)) return false;
   estado.TextoAtual = descricao;
   QuebrarDescricao(estado, true);
   RepParam("pDesc", estado.TextoAtual);
@@ -368,6 +361,7 @@ void TKdrProtocolo::ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpress
   RepParam("pVcto", FormatarVcto(dados.FieldByName("Vcto").AsDateTime()));
   RepPrintSection(13);
   ++estado.Linhas;
+  return true;
 }
 
 void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpressao& estado) {

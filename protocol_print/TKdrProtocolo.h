@@ -55,10 +55,15 @@ class TKdrProtocolo : public TjfmBaseDll {
   void ValidarDatas();
   std::unique_ptr<TjClientDataSet> MontarConjuntoTrabalho(TjClientDataSet& resultado) const;
   void Imprimir(TjClientDataSet& dados);
-  void ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpressao& estado, bool& refazer);
+  // False, printing nothing, when the item's lines do not fit the rest of the block.
+  bool ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpressao& estado);
   void ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpressao& estado);
+  // Splits the current text into the description label's lines, printing all but the last
+  // when asked; true when the text takes more than one line.
   bool QuebrarDescricao(TEstadoImpressao& estado, bool imprimir);
   bool ItemCabeNoBloco(int linhasItem, int linhas) const;
+  // Ends a block (the working set already stands on the next row): filler rows, footer, and
+  // the next block's start on this page or the next.
   void FecharBloco(TjClientDataSet& dados, TEstadoImpressao& estado);
   void IniciarSegundoBloco(TjClientDataSet& dados, TEstadoImpressao& estado);
   void CabecalhoDaLinhaAtual(TjClientDataSet& dados, bool imprimir);

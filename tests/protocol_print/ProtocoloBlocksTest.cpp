@@ -80,16 +80,6 @@ TEST_F(ProtocoloOffice, TwoCompactBlocksShareAPageAroundTheCutLine) {
   EXPECT_EQ(ReportHarness::Value(*headers[2], "pDescrProtocolo"), "Protocolo: 00001 - Protocolo 1");
 }
 
-TEST_F(ProtocoloOffice, TwoLargeBlocksShareAPageWithoutTheCutLine) {
-  for (int code = 1; code <= 2; ++code) {
-    AddProtocol(code);
-    AddItems(code, 3);
-  }
-  const auto harness = Run(March("G"));
-  EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({LargeBlock(3), {16}, LargeBlock(3)})});
-}
-
 TEST_F(ProtocoloOffice, ItemsBeyondABlockContinueUnderTheSameHeader) {
   AddProtocol(7, "Folha");
   AddItems(7, 8);

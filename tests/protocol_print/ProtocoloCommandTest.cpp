@@ -204,15 +204,6 @@ TEST_F(ProtocoloCommand, RefusedParametersExitWithTheMessage) {
   EXPECT_EQ(outcome.Err, "Data final invalida!\n");
 }
 
-TEST_F(ProtocoloCommand, PdfOfBothModes) {
-  for (const std::string mode : {"G", "C"}) {
-    const fs::path output = FFolder / ("protocolo-" + mode + ".pdf");
-    const Outcome outcome = RunProtocolo({"pOrigem=" + mode}, {"-o", output.string()});
-    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
-    EXPECT_EQ(ReadFile(output).rfind("%PDF-", 0), 0u) << mode;
-  }
-}
-
 TEST_F(ProtocoloCommand, DescribeListsThePublishedOperations) {
   const Outcome outcome = Kdr({"describe", "KdrProtocolo"});
   ASSERT_EQ(outcome.Status, 0) << outcome.Err;

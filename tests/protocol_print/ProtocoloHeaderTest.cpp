@@ -102,21 +102,6 @@ TEST_F(ProtocoloOffice, DeliveryConfiguredWithoutDeliveryAddressUsesTheOwnOne) {
             "Rua das Flores 100 Loja 2, Centro - Curitiba PR");
 }
 
-TEST_F(ProtocoloOffice, ConfiguredSameAddressUsesTheOwnOne) {
-  FOffice.Execute(
-      "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values "
-      "(1, 1, '1')");
-  FOffice.Execute(
-      "insert into ESTABENTREGA values (1, 1, 'Avenida', 'Brasil', 2000, null, 'Batel', 'PR', "
-      "4106902)");
-  AddProtocol(1);
-  AddItems(1, 1);
-  const auto harness = Run(March("G"));
-  EXPECT_EQ(ReportHarness::Value(FirstHeader(*harness), "pEnder"),
-            "Rua das Flores 100 Loja 2, Centro - Curitiba PR");
-  EXPECT_EQ(FRecorder.CountStarting(kDeliveryAddressStatement), 0);
-}
-
 TEST_F(ProtocoloOffice, AnEstablishmentWithoutTelephoneShowsNone) {
   AddEstablishment(1, 2, "Filial sem telefone", "41", "");
   AddProtocol(2, "Com telefone", 1, 1);
