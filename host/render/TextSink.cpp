@@ -80,33 +80,65 @@ std::vector<std::vector<Cell>> WrapCells(const std::vector<Cell>& cells, int wid
 
 enum class CellUse : std::uint8_t { Blank, Line, Text };
 
+int Column(double x) {
+  return static_cast<int>(std::lround(x / TextSink::kColumnWidth));
+}
+int Rows(double height) {
+  return static_cast<int>(std::lround(height / TextSink::kRowHeight));
+}
+
+bool IsHorizontalRule(const LineItem& line) {
+  return std::abs(line.Y2 - line.Y1) < TextSink::kRowHeight / 2 && line.Thickness > 0;
+}
+
+// Where a band's items go. Rows are counted from the band's own top, so that a band prints the
+// same way wherever it falls on the page, its rules included.
+struct BandRows {
+  double Top = 0;
+  int First = 0;
+  int Count = 1;
+  int Row(double y) const { return First + Rows(y - Top); }
+};
+
+int RowsOf(const TextItem& item) {
+  return item.Multiline ? std::max(1, Rows(item.Height)) : 1;
+}
+
 class TextGrid {
  public:
-  TextGrid(double width, double height)
+  TextGrid(double width, int rows)
       : FColumns(std::max(1, static_cast<int>(std::ceil(width / TextSink::kColumnWidth)))),
-        FRows(std::max(1, static_cast<int>(std::ceil(height / TextSink::kRowHeight)))),
+        FRows(std::max(1, rows)),
         FCells(static_cast<std::size_t>(FColumns * FRows)),
         FUse(FCells.size(), CellUse::Blank),
         FClaimed(FCells.size(), false) {}
 
-  static int Column(double x) { return static_cast<int>(std::lround(x / TextSink::kColumnWidth)); }
-  static int Row(double y) { return static_cast<int>(std::lround(y / TextSink::kRowHeight)); }
-
-  // Marks the boxes of all labels first, so that a long text only runs on into room that no
-  // other label of the page will use.
-  void Claim(const TextItem& item) {
-    const int first = Column(item.Left), last = Column(item.Left + item.Width);
-    for (int row = Row(item.Top); row < Row(item.Top) + RowsOf(item); ++row) {
+  // Marks where every label of the page will show before any is placed, so that a long text
+  // only runs on into room that no other label needs.
+  void Claim(const TextItem& item, const BandRows& band) {
+    const int boxStart = Column(item.Left);
+    const int boxColumns = std::max(1, Column(item.Left + item.Width) - boxStart);
+    int first = boxStart, last = boxStart + boxColumns;
+    if (!item.Multiline) {
+      const int length = static_cast<int>(SplitCells(item.Text).size());
+      if (length == 0) return;
+      if (length < boxColumns) {
+        first = AlignedStart(boxStart, boxColumns, length, item.Align);
+        last = first + length;
+      }
+    }
+    const int firstRow = band.Row(item.Top);
+    for (int row = firstRow; row < firstRow + RowsOf(item); ++row) {
       for (int column = first; column < last; ++column) {
         if (Inside(row, column)) FClaimed[Index(row, column)] = true;
       }
     }
   }
 
-  void PlaceText(const TextItem& item) {
+  void PlaceText(const TextItem& item, const BandRows& band) {
     const int boxStart = Column(item.Left);
     const int boxColumns = std::max(1, Column(item.Left + item.Width) - boxStart);
-    const int firstRow = Row(item.Top);
+    const int firstRow = band.Row(item.Top);
     const std::vector<Cell> cells = SplitCells(item.Text);
     if (!item.Multiline) {
       PlaceLine(firstRow, boxStart, boxColumns, cells, item.Align, true);
@@ -120,26 +152,29 @@ class TextGrid {
     }
   }
 
-  void PlaceLine(const LineItem& item) {
-    if (std::abs(item.Y2 - item.Y1) >= TextSink::kRowHeight / 2 || item.Thickness <= 0) return;
+  void PlaceRule(const LineItem& item, const BandRows& band) {
+    const int firstColumn = std::max(0, Column(std::min(item.X1, item.X2)));
+    const int lastColumn = std::min(FColumns, Column(std::max(item.X1, item.X2)));
+    if (firstColumn >= lastColumn) return;
     const double y = (item.Y1 + item.Y2) / 2;
-    const int first = std::max(0, Column(std::min(item.X1, item.X2)));
-    const int last = std::min(FColumns, Column(std::max(item.X1, item.X2)));
-    if (first >= last) return;
-    // A rule sits between rows of text: take the nearer row unless text is there already and
-    // the other neighbouring row is free.
-    int row = Row(y);
-    const int other = (y / TextSink::kRowHeight < row) ? row - 1 : row + 1;
-    if (HasText(row, first, last) && !HasText(other, first, last) && RowInside(other)) {
-      row = other;
-    }
-    if (!RowInside(row)) return;
-    for (int column = first; column < last; ++column) {
-      const std::size_t index = Index(row, column);
-      if (FUse[index] == CellUse::Blank) {
-        FCells[index] = "-";
-        FUse[index] = CellUse::Line;
+    // A rule goes on a row of its band where it crosses no text and no other rule: its own
+    // row, else the neighbour on the side it leans to, else the other. Dashes woven between
+    // words would only garble them.
+    const int lastRow = band.First + band.Count - 1;
+    const int nearest = std::clamp(band.Row(y), band.First, lastRow);
+    const bool leansUp = (y - band.Top) / TextSink::kRowHeight < nearest - band.First;
+    const int first = leansUp ? nearest - 1 : nearest + 1;
+    const int second = leansUp ? nearest + 1 : nearest - 1;
+    for (int row : {nearest, first, second}) {
+      if (row < band.First || row > lastRow || !RowInside(row) ||
+          Taken(row, firstColumn, lastColumn)) {
+        continue;
       }
+      for (int column = firstColumn; column < lastColumn; ++column) {
+        FCells[Index(row, column)] = "-";
+        FUse[Index(row, column)] = CellUse::Line;
+      }
+      return;
     }
   }
 
@@ -151,11 +186,11 @@ class TextGrid {
       while (end > 0 && FUse[Index(row, end - 1)] == CellUse::Blank) --end;
       std::string line;
       for (int column = 0; column < end; ++column) {
-        const Cell& cell = FCells[Index(row, column)];
-        if (FUse[Index(row, column)] == CellUse::Blank) {
+        const std::size_t index = Index(row, column);
+        if (FUse[index] == CellUse::Blank) {
           line += ' ';
         } else {
-          line += cell;
+          line += FCells[index];
         }
       }
       while (!line.empty() && line.back() == ' ') line.pop_back();
@@ -164,8 +199,10 @@ class TextGrid {
   }
 
  private:
-  static int RowsOf(const TextItem& item) {
-    return item.Multiline ? std::max(1, Row(item.Top + item.Height) - Row(item.Top)) : 1;
+  static int AlignedStart(int boxStart, int boxColumns, int length, TextAlign align) {
+    if (align == TextAlign::Right) return boxStart + boxColumns - length;
+    if (align == TextAlign::Center) return boxStart + (boxColumns - length) / 2;
+    return boxStart;
   }
   bool RowInside(int row) const { return row >= 0 && row < FRows; }
   bool Inside(int row, int column) const {
@@ -178,10 +215,13 @@ class TextGrid {
     return Inside(row, column) && !FClaimed[Index(row, column)] &&
            FUse[Index(row, column)] != CellUse::Text;
   }
-  bool HasText(int row, int first, int last) const {
-    if (!RowInside(row)) return false;
+  // Free, or beyond the edge of the page: room that keeps a blank beside a text.
+  bool Clear(int row, int column) const {
+    return column < 0 || column >= FColumns || Free(row, column);
+  }
+  bool Taken(int row, int first, int last) const {
     for (int column = first; column < last; ++column) {
-      if (FUse[Index(row, column)] == CellUse::Text) return true;
+      if (FUse[Index(row, column)] != CellUse::Blank) return true;
     }
     return false;
   }
@@ -194,30 +234,27 @@ class TextGrid {
 
   // Places one line of cells aligned in its box. When it does not fit, a single-line label
   // runs on past its box edge (rightwards when left-aligned, leftwards when right-aligned,
-  // both ways when centred) as far as the room is free; what still does not fit is cut at
-  // the end, so that the start of a text, the significant part of a number, always shows.
+  // both ways when centred) as far as the room is free; what still does not fit is cut at the
+  // end, so that the start of a text, the significant part of a number, always shows. Two
+  // texts never touch: a blank is kept between them, as words or numbers run together would
+  // read as one.
   void PlaceLine(int row, int boxStart, int boxColumns, const std::vector<Cell>& cells,
                  TextAlign align, bool mayRunOn) {
-    if (!RowInside(row)) return;
+    if (!RowInside(row) || cells.empty()) return;
     const int length = static_cast<int>(cells.size());
     const int boxEnd = boxStart + boxColumns;
-    int start = boxStart;
-    if (align == TextAlign::Right) start = boxEnd - length;
-    if (align == TextAlign::Center) start = boxStart + (boxColumns - length) / 2;
+    int start = AlignedStart(boxStart, boxColumns, length, align);
     int end = start + length;
     if (length > boxColumns) {
-      if (!mayRunOn) {
-        start = boxStart;
-        end = boxEnd;
-      } else {
-        int low = boxStart;
-        while (low > start && Free(row, low - 1)) --low;
-        int high = boxEnd;
-        while (high < end && Free(row, high)) ++high;
-        start = low;
-        end = high;
+      int low = boxStart, high = boxEnd;
+      if (mayRunOn) {
+        while (low > start && Free(row, low - 1) && Clear(row, low - 2)) --low;
+        while (high < end && Free(row, high) && Clear(row, high + 1)) ++high;
       }
+      start = low;
+      end = high;
     }
+    if (end - start > 1 && end >= boxEnd && !Clear(row, end)) --end;
     for (int column = start, index = 0; column < end && index < length; ++column, ++index) {
       if (!Inside(row, column)) continue;
       const std::size_t at = Index(row, column);
@@ -232,6 +269,36 @@ class TextGrid {
   std::vector<bool> FClaimed;
 };
 
+// Lays the page's bands out in rows: each band takes as many rows as its height, its text and
+// its rules need.
+std::vector<BandRows> LayOutRows(const Page& page) {
+  std::vector<BandRows> layout;
+  int next = 0;
+  double previousBottom = 0;
+  for (const Band& band : page.Bands) {
+    BandRows rows;
+    rows.Top = band.Top;
+    // Bands follow one another row after row; only a real gap between them (the top margin,
+    // a band placed lower down) shows as blank rows.
+    const double gap = band.Top - previousBottom;
+    rows.First = next + (gap > 0 ? static_cast<int>(gap / TextSink::kRowHeight) : 0);
+    previousBottom = std::max(previousBottom, band.Top + band.Height);
+    // A quarter row of slack: a 22-unit band of one line of text stays one row.
+    rows.Count = std::max(
+        1, static_cast<int>((band.Height + TextSink::kRowHeight / 4) / TextSink::kRowHeight));
+    for (const DrawItem& item : band.Items) {
+      if (const auto* text = std::get_if<TextItem>(&item)) {
+        rows.Count = std::max(rows.Count, rows.Row(text->Top) - rows.First + RowsOf(*text));
+      } else if (const auto* line = std::get_if<LineItem>(&item); line && IsHorizontalRule(*line)) {
+        rows.Count = std::max(rows.Count, rows.Row((line->Y1 + line->Y2) / 2) - rows.First + 1);
+      }
+    }
+    next = rows.First + rows.Count;
+    layout.push_back(rows);
+  }
+  return layout;
+}
+
 }  // namespace
 
 TextSink::TextSink(std::ostream& out) : FOut(out) {}
@@ -241,23 +308,24 @@ void TextSink::Begin(const DocumentInfo&) {
 }
 
 void TextSink::AddPage(const Page& page) {
-  TextGrid grid(page.Width, page.Height);
-  for (const Band& band : page.Bands) {
-    for (const DrawItem& item : band.Items) {
-      if (const auto* text = std::get_if<TextItem>(&item)) grid.Claim(*text);
+  const std::vector<BandRows> layout = LayOutRows(page);
+  TextGrid grid(page.Width, layout.empty() ? 1 : layout.back().First + layout.back().Count);
+  auto forEach = [&](auto&& action) {
+    for (std::size_t band = 0; band < page.Bands.size(); ++band) {
+      for (const DrawItem& item : page.Bands[band].Items) action(item, layout[band]);
     }
-  }
-  for (const Band& band : page.Bands) {
-    for (const DrawItem& item : band.Items) {
-      if (const auto* text = std::get_if<TextItem>(&item)) grid.PlaceText(*text);
-    }
-  }
+  };
+  forEach([&](const DrawItem& item, const BandRows& rows) {
+    if (const auto* text = std::get_if<TextItem>(&item)) grid.Claim(*text, rows);
+  });
+  forEach([&](const DrawItem& item, const BandRows& rows) {
+    if (const auto* text = std::get_if<TextItem>(&item)) grid.PlaceText(*text, rows);
+  });
   // Rules go in last: they fill only the room that text left.
-  for (const Band& band : page.Bands) {
-    for (const DrawItem& item : band.Items) {
-      if (const auto* line = std::get_if<LineItem>(&item)) grid.PlaceLine(*line);
-    }
-  }
+  forEach([&](const DrawItem& item, const BandRows& rows) {
+    const auto* line = std::get_if<LineItem>(&item);
+    if (line != nullptr && IsHorizontalRule(*line)) grid.PlaceRule(*line, rows);
+  });
   if (FPagesWritten > 0) FOut << '\f';
   grid.Write(FOut);
   ++FPagesWritten;

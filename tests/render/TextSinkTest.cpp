@@ -55,11 +55,35 @@ TEST(TextSinkTest, HonoursRightAndCentreAlignment) {
   EXPECT_EQ(lines[1], "    ab");
 }
 
-TEST(TextSinkTest, ClipsTextToItsBoxWhereTheNextLabelBegins) {
-  const auto lines = Lines(
-      Render({PageWith(1, {Text(0, 0, 35, 14, "Estabelecimento"), Text(35, 0, 35, 14, "X")})}));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], "EstabX");
+TEST(TextSinkTest, ClipsTextToItsBoxKeepingABlankBeforeTheNextLabel) {
+  // Run together, "Estab" and "X" would read as one word; numbers side by side as one number.
+  const auto lines = Lines(Render({PageWith(
+      1, {Text(0, 0, 35, 14, "Estabelecimento"), Text(35, 0, 35, 14, "X"),
+          Text(0, 14, 35, 14, "12345", TextAlign::Right), Text(35, 14, 35, 14, "678")})}));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Esta X");
+  EXPECT_EQ(lines[1], "1234 678");
+}
+
+TEST(TextSinkTest, BandsKeepTheirShapeWhereverTheyFall) {
+  // A 21-unit detail band with its text at 6 and a signature rule at 20 takes two rows, text
+  // then rule, whatever its position on the page.
+  auto detail = [](double top, const std::string& name) {
+    LineItem rule;
+    rule.X1 = 70;
+    rule.X2 = 140;
+    rule.Y1 = rule.Y2 = top + 20;
+    Band band = render_test::BandWith({Text(0, top + 6, 70, 14, name), rule});
+    band.Top = top;
+    band.Height = 21;
+    return band;
+  };
+  Page page;
+  page.Number = 1;
+  for (int i = 0; i < 4; ++i) page.Bands.push_back(detail(21.0 * i, "n" + std::to_string(i)));
+  EXPECT_EQ(Render({page}),
+            "n0\n          ----------\nn1\n          ----------\n"
+            "n2\n          ----------\nn3\n          ----------\n");
 }
 
 TEST(TextSinkTest, RunsOnIntoFreeRoomRatherThanLosingText) {
@@ -100,6 +124,31 @@ TEST(TextSinkTest, RulesBecomeDashesAndGiveWayToText) {
   EXPECT_EQ(lines[0], "Cabecalho");
   EXPECT_EQ(lines[1], "----------");
   EXPECT_EQ(lines[2], "Linha");
+}
+
+TEST(TextSinkTest, ASignatureRuleSitsOnTheFreeRowItLeansTo) {
+  // The rule falls on the row of its caption; it moves up beside the date field rather than
+  // down into the closing rule, and does not cross any text.
+  LineItem signature;
+  signature.X1 = 527;
+  signature.X2 = 777;
+  signature.Y1 = signature.Y2 = 66;
+  LineItem closing;
+  closing.X1 = 23;
+  closing.X2 = 777;
+  closing.Y1 = closing.Y2 = 83;
+  Band band =
+      render_test::BandWith({Text(23, 54, 300, 14, "Data: __/__/____"), signature,
+                             Text(527, 68, 250, 11, "Assinatura", TextAlign::Center), closing});
+  band.Height = 85;
+  Page page;
+  page.Number = 1;
+  page.Bands = {band};
+  const auto lines = Lines(Render({page}));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[4], "   Data: __/__/____" + std::string(56, ' ') + std::string(36, '-'));
+  EXPECT_EQ(lines[5], std::string(88, ' ') + "Assinatura");
+  EXPECT_EQ(lines[6], "   " + std::string(108, '-'));
 }
 
 TEST(TextSinkTest, FramesImagesAndVerticalLinesAreLeftOut) {
