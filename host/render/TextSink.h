@@ -1,8 +1,9 @@
-// Renders pages as monospaced text for a terminal. Elements are placed by position on a grid
-// of 7 x 14 layout units (an A4 page is 113 columns by 80 rows); text keeps its alignment
-// inside its box and may run on into blank room beside it that no other label claims;
-// horizontal lines become runs of '-'; frames, vertical lines and images are left out.
-// Pages are separated by a form feed.
+// Renders pages as monospaced text for a terminal. A column is 7 layout units (an A4 page is
+// 113 columns wide) and a row 14; each band takes the rows its height, text and rules need, so
+// that a band reads the same wherever it falls. Text keeps its alignment inside its box, may
+// run on into blank room beside it that no other label needs, and always keeps a blank from
+// the next text; horizontal lines become runs of '-' on a row free of text; frames, vertical
+// lines and images are left out. Pages are separated by a form feed.
 #pragma once
 
 #include <ostream>
