@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Exception.h"
+#include "render/JpegDecoder.h"
 
 namespace {
 
@@ -312,10 +313,11 @@ CairoSurfacePtr WrapJpeg(const std::string& data) {
   }
   CheckPixelCount(format, width, height);
 
-  CairoSurfacePtr surface = NewSurface(CAIRO_FORMAT_RGB24, width, height);
-  // Where the picture cannot be embedded as JPEG (a raster page), it shows as a pale box
-  // rather than as nothing at all.
-  {
+  // The PDF embeds the JPEG data as it is; raster pages need the pixels. A picture in one of
+  // the rarer encodings shows there as a pale box rather than as nothing at all.
+  CairoSurfacePtr surface = DecodeBaselineJpeg(data);
+  if (!surface) {
+    surface = NewSurface(CAIRO_FORMAT_RGB24, width, height);
     CairoPtr cr(cairo_create(surface.get()));
     cairo_set_source_rgb(cr.get(), 0.9, 0.9, 0.9);
     cairo_paint(cr.get());

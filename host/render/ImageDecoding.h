@@ -1,6 +1,6 @@
 // Turns the encoded bytes of a TBitmap into a Cairo surface ready to paint. PNG is decoded by
-// Cairo; uncompressed BMP (1, 4, 8, 16, 24 and 32 bits) by us; JPEG is not decoded but
-// carried as the surface's JPEG data, which the PDF embeds as is.
+// Cairo; uncompressed BMP (1, 4, 8, 16, 24 and 32 bits) and baseline JPEG by us. A JPEG also
+// carries its original bytes as the surface's JPEG data, which the PDF embeds as they are.
 #pragma once
 
 #include <string>

@@ -7,6 +7,8 @@
 #include "Exception.h"
 #include "render/ImageCache.h"
 #include "render/ImageFixtures.h"
+#include "render/JpegDecoder.h"
+#include "render/JpegSamples.h"
 #include "render/RenderSupport.h"
 
 namespace {
@@ -139,16 +141,82 @@ TEST(PngDecodingTest, DecodesAndRefusesCorruptData) {
             "Imagem PNG inválida: dimensões grandes demais (30000 x 30000).");
 }
 
-TEST(JpegWrappingTest, CarriesTheBytesWithTheSizeOfTheFrame) {
-  const std::string jpeg = JpegStructure(40, 30);
-  const CairoSurfacePtr surface = WrapJpeg(jpeg);
-  EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 40);
-  EXPECT_EQ(cairo_image_surface_get_height(surface.get()), 30);
+// Channels of a decoded pixel, for the tolerance that JPEG's loss needs.
+struct Rgb {
+  int Red, Green, Blue;
+};
+Rgb Channels(cairo_surface_t* surface, int x, int y) {
+  const std::uint32_t pixel = Pixel(surface, x, y);
+  return Rgb{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
+             static_cast<int>(pixel & 0xFF)};
+}
+
+void ExpectColour(cairo_surface_t* surface, int x, int y, Rgb expected) {
+  const Rgb actual = Channels(surface, x, y);
+  EXPECT_NEAR(actual.Red, expected.Red, 6) << x << "," << y;
+  EXPECT_NEAR(actual.Green, expected.Green, 6) << x << "," << y;
+  EXPECT_NEAR(actual.Blue, expected.Blue, 6) << x << "," << y;
+}
+
+void ExpectQuadrants(cairo_surface_t* surface) {
+  const int width = cairo_image_surface_get_width(surface);
+  const int height = cairo_image_surface_get_height(surface);
+  ExpectColour(surface, width / 4, height / 4, {255, 0, 0});
+  ExpectColour(surface, 3 * width / 4, height / 4, {0, 200, 0});
+  ExpectColour(surface, width / 4, 3 * height / 4, {0, 0, 255});
+  ExpectColour(surface, 3 * width / 4, 3 * height / 4, {255, 255, 255});
+}
+
+TEST(JpegDecodingTest, DecodesColourWithSubsampledChroma) {
+  const CairoSurfacePtr surface = DecodeBaselineJpeg(kJpegColour);
+  ASSERT_TRUE(surface);
+  EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 32);
+  EXPECT_EQ(cairo_image_surface_get_height(surface.get()), 32);
+  ExpectQuadrants(surface.get());
+}
+
+TEST(JpegDecodingTest, DecodesGreyAndRestartIntervals) {
+  const CairoSurfacePtr grey = DecodeBaselineJpeg(kJpegGrey);
+  ASSERT_TRUE(grey);
+  ExpectColour(grey.get(), 4, 4, {0, 0, 0});
+  ExpectColour(grey.get(), 12, 4, {80, 80, 80});
+  ExpectColour(grey.get(), 4, 12, {160, 160, 160});
+  ExpectColour(grey.get(), 12, 12, {240, 240, 240});
+  const CairoSurfacePtr restarts = DecodeBaselineJpeg(kJpegWithRestarts);
+  ASSERT_TRUE(restarts);
+  EXPECT_EQ(cairo_image_surface_get_width(restarts.get()), 48);
+  ExpectQuadrants(restarts.get());
+}
+
+TEST(JpegDecodingTest, LeavesRarerEncodingsToThePdfAndRefusesDamage) {
+  EXPECT_FALSE(DecodeBaselineJpeg(kJpegProgressive));
+  EXPECT_EQ(MessageOf([] { DecodeBaselineJpeg(kJpegColour.substr(0, kJpegColour.size() - 20)); }),
+            "Imagem JPEG inválida: dados da imagem truncados.");
+  std::string noTables = kJpegColour;
+  noTables[noTables.find("\xFF\xC4")] = '\x00';  // the first Huffman table is gone
+  EXPECT_THROW(DecodeBaselineJpeg(noTables), Exception);
+}
+
+TEST(JpegWrappingTest, CarriesTheOriginalBytesWithTheDecodedPixels) {
+  const CairoSurfacePtr surface = WrapJpeg(kJpegColour);
+  EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 32);
+  ExpectQuadrants(surface.get());
   const unsigned char* data = nullptr;
   unsigned long length = 0;
   cairo_surface_get_mime_data(surface.get(), CAIRO_MIME_TYPE_JPEG, &data, &length);
-  ASSERT_EQ(length, jpeg.size());
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), length), jpeg);
+  ASSERT_EQ(length, kJpegColour.size());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), length), kJpegColour);
+}
+
+TEST(JpegWrappingTest, AProgressivePictureIsAPaleBoxOfItsSizeOnRasterPages) {
+  const CairoSurfacePtr surface = WrapJpeg(kJpegProgressive);
+  EXPECT_EQ(cairo_image_surface_get_width(surface.get()), 32);
+  EXPECT_EQ(cairo_image_surface_get_height(surface.get()), 32);
+  ExpectColour(surface.get(), 16, 16, {230, 230, 230});
+  const unsigned char* data = nullptr;
+  unsigned long length = 0;
+  cairo_surface_get_mime_data(surface.get(), CAIRO_MIME_TYPE_JPEG, &data, &length);
+  EXPECT_EQ(length, kJpegProgressive.size());
 }
 
 TEST(JpegWrappingTest, RefusesDamagedOrUnsupportedFiles) {

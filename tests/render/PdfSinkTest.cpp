@@ -11,6 +11,7 @@
 #include "Exception.h"
 #include "render/FontMetrics.h"
 #include "render/ImageFixtures.h"
+#include "render/JpegSamples.h"
 #include "render/RenderSupport.h"
 
 namespace {
@@ -199,7 +200,7 @@ TEST_F(PdfSinkTest, MultilineLabelsWrapInsideTheirBoxAsMeasured) {
 
 TEST_F(PdfSinkTest, EachPictureIsEmbeddedOnceAndJpegAsItIs) {
   const TBitmap logo(TGraphicFormat::PNG, SolidPng(20, 10, 1, 0, 0), 20, 10);
-  const TBitmap photo(TGraphicFormat::JPEG, JpegStructure(16, 8), 16, 8);
+  const TBitmap photo(TGraphicFormat::JPEG, kJpegColour, 32, 32);
   std::vector<Page> pages;
   for (int number = 1; number <= 3; ++number) {
     ImageItem first;

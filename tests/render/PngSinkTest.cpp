@@ -6,6 +6,7 @@
 
 #include "Exception.h"
 #include "render/ImageFixtures.h"
+#include "render/JpegSamples.h"
 #include "render/RenderSupport.h"
 
 namespace {
@@ -78,6 +79,16 @@ TEST(PngSinkTest, BmpLogosAreDrawnTheRightWayUp) {
   const PixelImage page(RenderPng({PageWith(1, {Picture(100, 100, 50, 100, logo)})}).at(1));
   EXPECT_EQ(page.Rgb(125, 110), kRed);
   EXPECT_EQ(page.Rgb(125, 190), 0x0000FFU);
+}
+
+TEST(PngSinkTest, JpegLogosAreDrawnFromTheirPixels) {
+  const TBitmap logo(TGraphicFormat::JPEG, kJpegColour, 32, 32);
+  const PixelImage page(RenderPng({PageWith(1, {Picture(100, 100, 64, 64, logo)})}).at(1));
+  const unsigned red = page.Rgb(116, 116), white = page.Rgb(148, 148);
+  EXPECT_GT(red >> 16, 240u);
+  EXPECT_LT((red >> 8) & 0xFF, 16u);
+  EXPECT_GT(white & 0xFF, 240u);
+  EXPECT_GT((white >> 8) & 0xFF, 240u);
 }
 
 TEST(PngSinkTest, TextIsClippedToItsBox) {
