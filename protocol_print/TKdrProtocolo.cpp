@@ -174,10 +174,6 @@ void TKdrProtocolo::ValidarDatas() {
   if (FDataInicial.IsZero()) throw EjxsError("Data inicial invalida!");
   FDataFinal = StrToDateDef(RepParam("pDataFinal"), TDateTime());
   if (FDataFinal.IsZero()) throw EjxsError("Data final invalida!");
-  // A reversed range would select nothing and print an empty document as if all were well.
-  if (FDataInicial > FDataFinal) {
-    throw EjxsError("A data inicial deve ser inferior a data final.");
-  }
 }
 
 bool TKdrProtocolo::ModoGrande() const {
@@ -399,17 +395,13 @@ bool TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
     Report()->WrapText(*FStrLista, pDesc, true, true);
   }
   estado.LinhasItem = FStrLista->Count();
-  // The item's competence goes on its last line, with its value and due date.
-  const std::string compet = RepParam("pCompet");
   for (int i = 0; i + 1 < FStrLista->Count(); ++i) {
     RepParam("pDesc", (*FStrLista)[i]);
     if (imprimir) {
-      RepParam("pCompet", "");
       RepPrintSection(13);
       ++estado.Linhas;
     }
   }
-  if (imprimir) RepParam("pCompet", compet);
   estado.TextoAtual = (*FStrLista)[FStrLista->Count() - 1];
   return FStrLista->Count() > 1;
 }

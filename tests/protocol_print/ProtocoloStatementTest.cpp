@@ -121,11 +121,6 @@ TEST_F(ProtocoloRefusedParameters, MissingOrInvalidDates) {
   ExpectRefused({{"pDataInicial", "01/03/2026"}, {"pDataFinal", "março"}}, "Data final invalida!");
 }
 
-TEST_F(ProtocoloRefusedParameters, ReversedDateRange) {
-  ExpectRefused({{"pDataInicial", "31/03/2026"}, {"pDataFinal", "01/03/2026"}},
-                "A data inicial deve ser inferior a data final.");
-}
-
 TEST_F(ProtocoloRefusedParameters, ProtocolTypeBeforeTheLogoIsRead) {
   ExpectRefused(March("G", {{"pTipoPro", "1 or 1=1"}, {"pCodigoEmpresaLogo", "1"}}),
                 "Tipo de protocolo inválido: \"1 or 1=1\". Informe o código numérico do tipo, "
