@@ -161,7 +161,7 @@ Result RenderThroughPdfSink(std::size_t bands, const std::filesystem::path& file
   const double cpuStart = CpuSeconds();
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   FontMetrics metrics;
-  PdfSink sink(out);
+  PdfSink sink(out, metrics);
   DocumentInfo info;
   info.Report = "Benchmark";
   info.Title = "Protocolos de entrega";

@@ -40,7 +40,10 @@ std::optional<std::string> SourceDate() {
 }  // namespace
 
 struct PdfSink::Impl {
-  explicit Impl(std::ostream& out) : Out(out) {}
+  Impl(std::ostream& out, const FontMetrics* shared)
+      : Out(out),
+        Owned(shared ? nullptr : std::make_unique<FontMetrics>()),
+        Drawer(shared ? *shared : *Owned) {}
 
   static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length) {
     auto* self = static_cast<Impl*>(closure);
@@ -78,13 +81,16 @@ struct PdfSink::Impl {
 
   std::ostream& Out;
   bool Abandoned = false;
-  FontMetrics Metrics;
-  PageDrawer Drawer{Metrics};
+  std::unique_ptr<FontMetrics> Owned;
+  PageDrawer Drawer;
   CairoSurfacePtr Surface;
   CairoPtr Cr;
 };
 
-PdfSink::PdfSink(std::ostream& out) : FImpl(std::make_unique<Impl>(out)) {}
+PdfSink::PdfSink(std::ostream& out) : FImpl(std::make_unique<Impl>(out, nullptr)) {}
+
+PdfSink::PdfSink(std::ostream& out, const FontMetrics& metrics)
+    : FImpl(std::make_unique<Impl>(out, &metrics)) {}
 
 PdfSink::~PdfSink() {
   if (FImpl->Surface) FImpl->Abandoned = true;

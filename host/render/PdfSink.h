@@ -7,11 +7,15 @@
 #include <ostream>
 #include <vector>
 
+#include "render/FontMetrics.h"
 #include "render/Page.h"
 
 class PdfSink : public PageSink {
  public:
   explicit PdfSink(std::ostream& out);
+  // Wraps multiline labels with `metrics`, which must outlive the sink: given the metrics the
+  // report writer sized the bands with, the wrapped lines are found again rather than redone.
+  PdfSink(std::ostream& out, const FontMetrics& metrics);
   ~PdfSink() override;
 
   void Begin(const DocumentInfo& info) override;

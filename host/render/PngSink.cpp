@@ -25,20 +25,27 @@ int Pixels(double units, double dpi) {
 }  // namespace
 
 struct PngSink::Impl {
-  Impl(PageWriter writer, double dpi) : Writer(std::move(writer)), Dpi(dpi) {}
+  Impl(PageWriter writer, double dpi, const FontMetrics* shared)
+      : Writer(std::move(writer)),
+        Dpi(dpi),
+        Owned(shared ? nullptr : std::make_unique<FontMetrics>()),
+        Drawer(shared ? *shared : *Owned) {
+    if (!(dpi >= kMinDpi && dpi <= kMaxDpi)) {
+      throw Exception("Resolução inválida para PNG: " + std::to_string(dpi) + " dpi.");
+    }
+  }
   PageWriter Writer;
   double Dpi;
   int PagesWritten = 0;
-  FontMetrics Metrics;
-  PageDrawer Drawer{Metrics};
+  std::unique_ptr<FontMetrics> Owned;
+  PageDrawer Drawer;
 };
 
 PngSink::PngSink(PageWriter writer, double dpi)
-    : FImpl(std::make_unique<Impl>(std::move(writer), dpi)) {
-  if (!(dpi >= kMinDpi && dpi <= kMaxDpi)) {
-    throw Exception("Resolução inválida para PNG: " + std::to_string(dpi) + " dpi.");
-  }
-}
+    : FImpl(std::make_unique<Impl>(std::move(writer), dpi, nullptr)) {}
+
+PngSink::PngSink(PageWriter writer, const FontMetrics& metrics, double dpi)
+    : FImpl(std::make_unique<Impl>(std::move(writer), dpi, &metrics)) {}
 
 PngSink::~PngSink() = default;
 

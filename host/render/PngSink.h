@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "render/FontMetrics.h"
 #include "render/Page.h"
 
 class PngSink : public PageSink {
@@ -16,6 +17,8 @@ class PngSink : public PageSink {
   using PageWriter = std::function<void(int pageNumber, const std::string& png)>;
 
   explicit PngSink(PageWriter writer, double dpi = 96);
+  // Wraps multiline labels with `metrics`, which must outlive the sink (see PdfSink).
+  PngSink(PageWriter writer, const FontMetrics& metrics, double dpi = 96);
   ~PngSink() override;
 
   // A writer that stores each page in the file `fileName` gives for its number

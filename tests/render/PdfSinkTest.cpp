@@ -150,6 +150,18 @@ TEST_F(PdfSinkTest, SameInputGivesTheSameBytes) {
   EXPECT_TRUE(first == second) << "two runs differ";
 }
 
+TEST_F(PdfSinkTest, SharingTheWritersMetricsDrawsTheSamePages) {
+  const std::vector<Page> pages = {PageWith(
+      1,
+      {Text(23, 40, 754, 14, kAccented), Text(23, 60, 120, 80, kAccented, TextAlign::Left, true)})};
+  std::ostringstream shared;
+  PdfSink sink(shared, Metrics);
+  sink.Begin(DocumentInfo{});
+  for (const Page& page : pages) sink.AddPage(page);
+  sink.End({});
+  EXPECT_TRUE(shared.str() == RenderPdf(pages)) << "the shared metrics changed the output";
+}
+
 TEST_F(PdfSinkTest, AMalformedSourceDateIsRefused) {
   ScopedEnv broken("SOURCE_DATE_EPOCH", "amanhã");
   std::ostringstream out;
