@@ -17,13 +17,10 @@ class TConnection;  // another connection than the host's own; reports always pa
 // Runs a select and returns it open, positioned on its first row, owned by the caller.
 // The flags, the number and the text are the host's query options; the statement and its
 // values are what matter here. Database errors raise EDatabaseError with the engine's message.
-KDR_API std::unique_ptr<TjClientDataSet> ExecutarSQL(const std::string& statement,
-                                                     const std::vector<Variant>& values,
-                                                     bool readOnly = true, bool keepBlobs = false,
-                                                     int packetRecords = -1,
-                                                     const std::string& providerName = "",
-                                                     TConnection* connection = nullptr,
-                                                     bool openNow = true);
+KDR_API std::unique_ptr<TjClientDataSet> ExecutarSQL(
+    const std::string& statement, const std::vector<Variant>& values, bool readOnly = true,
+    bool keepBlobs = false, int packetRecords = -1, const std::string& providerName = "",
+    TConnection* connection = nullptr, bool openNow = true);
 // Runs the data set's statement again with new values, replacing its rows.
 KDR_API void RefreshSQL(TjClientDataSet& dataSet, const std::vector<Variant>& values,
                         bool first = true);
@@ -68,8 +65,7 @@ enum class TjTipoInscrFederal { tifCNPJ = 0, tifCPF = 1, tifCEI = 2 };
 
 // The registration number of `kind`, zero-filled to its length; with `mask` in its usual form
 // (CNPJ 00.000.000/0000-00, CPF 000.000.000-00, CEI 00.000.00000/00).
-KDR_API std::string FormatarInscrFederal(TjTipoInscrFederal kind, const Variant& number,
-                                         bool mask);
+KDR_API std::string FormatarInscrFederal(TjTipoInscrFederal kind, const Variant& number, bool mask);
 // The same from the registration kind code of the database (1 CNPJ, 2 CPF, 3 CEI, other CPF)
 // and a text whose digits are the number.
 KDR_API std::string FormatarInscrFed(int kindCode, const std::string& text, bool mask);

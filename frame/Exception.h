@@ -1,7 +1,8 @@
 // The one exception hierarchy that host and plug-ins share: Exception is the general class,
-// EjxsError carries parameter errors shown to the user, EDatabaseError carries the engine's message.
-// Every class has its destructor in the runtime, so that its virtual table and type information
-// live there: an exception thrown by a plug-in stays valid after the plug-in is unloaded.
+// EjxsError carries parameter errors shown to the user, EDatabaseError carries the engine's
+// message. Every class has its destructor in the runtime, so that its virtual table and type
+// information live there: an exception thrown by a plug-in stays valid after the plug-in is
+// unloaded.
 #pragma once
 
 #include <stdexcept>

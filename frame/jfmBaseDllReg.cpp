@@ -23,7 +23,9 @@ std::string NotAReportMessage(std::intptr_t report) {
 
 }  // namespace
 
-const TjfmBaseDllClass* ClassDll() { return FClassDll; }
+const TjfmBaseDllClass* ClassDll() {
+  return FClassDll;
+}
 
 void Imprimir(std::intptr_t report) {
   // Only the registry is asked: an unknown address is never dereferenced.

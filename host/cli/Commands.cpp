@@ -16,7 +16,9 @@
 
 namespace {
 
-std::string YesNo(bool value) { return value ? "sim" : "não"; }
+std::string YesNo(bool value) {
+  return value ? "sim" : "não";
+}
 
 std::string ElementKindName(ElementDefinition::Kind kind) {
   switch (kind) {
@@ -38,8 +40,8 @@ void DescribeSections(const std::vector<SectionDefinition>& sections) {
     std::string names;
     for (const ElementDefinition& element : section.Elements) {
       if (element.Name.empty()) continue;
-      names += (names.empty() ? "" : ", ") + element.Name + " (" + ElementKindName(element.Type) +
-               ")";
+      names +=
+          (names.empty() ? "" : ", ") + element.Name + " (" + ElementKindName(element.Type) + ")";
     }
     if (!names.empty()) std::cout << "  " << names;
     std::cout << "\n";
@@ -62,8 +64,8 @@ int ListReports() {
     const std::string name = path.stem().string();
     if (!std::filesystem::exists(PluginPath(name))) continue;  // a definition without plug-in
     const ReportRun report(name);
-    std::cout << name << "\t" << report.ReportClass().Versao() << "\t"
-              << report.Definition().Title << "\n";
+    std::cout << name << "\t" << report.ReportClass().Versao() << "\t" << report.Definition().Title
+              << "\n";
   }
   return 0;
 }
@@ -110,9 +112,9 @@ int RunReport(const CommandLine& line) {
     ~ConnectionReset() { HostConnection::Set(nullptr); }
   } connectionReset;
 
-  OutputFiles files;
-  auto sink = MakeSink(format, line.Output, line.Dpi.value_or(96), files);
   const FontMetrics metrics;
+  OutputFiles files;
+  auto sink = MakeSink(format, line.Output, line.Dpi.value_or(96), metrics, files);
   ProgressBar progress(!line.Quiet && ProgressBar::StandardErrorIsTerminal());
   const RunResult result = report.Run(line.Parameters, *sink, metrics, &progress);
   sink.reset();

@@ -38,7 +38,7 @@ std::string ChooseFormat(const std::optional<std::string>& format,
 
 std::unique_ptr<PageSink> MakeSink(const std::string& format,
                                    const std::optional<std::string>& output, int dpi,
-                                   OutputFiles& files) {
+                                   const FontMetrics& metrics, OutputFiles& files) {
   if (format == "png") {
     if (ToStandardOutput(output)) {
       throw UsageError("o formato png grava um arquivo por página: informe -o ARQUIVO.png");
@@ -48,10 +48,10 @@ std::unique_ptr<PageSink> MakeSink(const std::string& format,
         [&files, base](int page, const std::string& png) {
           files.Write(PageFileName(base, page), png);
         },
-        dpi);
+        metrics, dpi);
   }
   std::ostream& out = ToStandardOutput(output) ? std::cout : files.Create(*output);
-  if (format == "pdf") return std::make_unique<PdfSink>(out);
+  if (format == "pdf") return std::make_unique<PdfSink>(out, metrics);
   if (format == "json") return std::make_unique<JsonSink>(out);
   return std::make_unique<TextSink>(out);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/OutputFiles.h"
+#include "render/FontMetrics.h"
 #include "render/Page.h"
 
 // The format of a run: --format, else the extension of -o, else txt.
@@ -15,7 +16,8 @@ std::string ChooseFormat(const std::optional<std::string>& format,
                          const std::optional<std::string>& output);
 
 // A sink writing `format` to standard output (output "-" or none) or to atomic output files.
-// PNG writes one file per page: out.png becomes out-1.png, out-2.png, ...
+// PNG writes one file per page: out.png becomes out-1.png, out-2.png, ... The drawing sinks
+// share the report writer's metrics, so that text wrapped to measure is not measured again.
 std::unique_ptr<PageSink> MakeSink(const std::string& format,
                                    const std::optional<std::string>& output, int dpi,
-                                   OutputFiles& files);
+                                   const FontMetrics& metrics, OutputFiles& files);

@@ -22,9 +22,8 @@ std::ostream& OutputFiles::Create(const std::filesystem::path& path) {
   }
   Pending file;
   file.Final = path;
-  file.Temporary =
-      folder / ("." + path.filename().string() + ".tmp-" + std::to_string(getpid()) + "-" +
-                std::to_string(FFiles.size()));
+  file.Temporary = folder / ("." + path.filename().string() + ".tmp-" + std::to_string(getpid()) +
+                             "-" + std::to_string(FFiles.size()));
   file.Stream = std::make_unique<std::ofstream>(file.Temporary, std::ios::binary | std::ios::trunc);
   if (!*file.Stream) throw Exception("Não foi possível criar o arquivo " + path.string());
   FFiles.push_back(std::move(file));

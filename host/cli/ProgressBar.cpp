@@ -12,9 +12,13 @@ constexpr auto kMinimumInterval = std::chrono::milliseconds(100);
 
 ProgressBar::ProgressBar(bool enabled) : FEnabled(enabled) {}
 
-ProgressBar::~ProgressBar() { Done(); }
+ProgressBar::~ProgressBar() {
+  Done();
+}
 
-bool ProgressBar::StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool ProgressBar::StandardErrorIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
 
 void ProgressBar::Update(int position, int total) {
   if (!FEnabled || total <= 0) return;

@@ -21,9 +21,13 @@ std::filesystem::path FromEnvironmentOr(const char* variable, const char* siblin
 
 }  // namespace
 
-std::filesystem::path PluginDirectory() { return FromEnvironmentOr("KDR_PLUGIN_PATH", "plugins"); }
+std::filesystem::path PluginDirectory() {
+  return FromEnvironmentOr("KDR_PLUGIN_PATH", "plugins");
+}
 
-std::filesystem::path ReportsDirectory() { return FromEnvironmentOr("KDR_REPORTS_PATH", "reports"); }
+std::filesystem::path ReportsDirectory() {
+  return FromEnvironmentOr("KDR_REPORTS_PATH", "reports");
+}
 
 std::filesystem::path PluginPath(const std::string& report) {
 #if defined(_WIN32)

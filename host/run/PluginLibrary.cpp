@@ -36,7 +36,9 @@ PluginLibrary::PluginLibrary(const std::filesystem::path& path) {
   }
 }
 
-PluginLibrary::~PluginLibrary() { dlclose(FHandle); }
+PluginLibrary::~PluginLibrary() {
+  dlclose(FHandle);
+}
 
 const TjfmBaseDllClass& PluginLibrary::ReportClass() const {
   const TjfmBaseDllClass* reportClass = FClassDll();

@@ -18,7 +18,8 @@ void RejectUnknownParameters(const ReportDefinition& definition,
                              const std::map<std::string, std::string>& given) {
   for (const auto& entry : given) {
     bool known = false;
-    for (const auto& parameter : definition.Parameters) known |= SameText(parameter.Name, entry.first);
+    for (const auto& parameter : definition.Parameters)
+      known |= SameText(parameter.Name, entry.first);
     if (!known) {
       throw UsageError("o relatório " + definition.Name + " não tem o parâmetro " + entry.first);
     }

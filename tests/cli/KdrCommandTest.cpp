@@ -83,9 +83,15 @@ class KdrCommandTest : public ::testing::Test {
   }
 
   Outcome RunTestReport(std::vector<std::string> extra) const {
-    std::vector<std::string> arguments = {"run", "KdrTeste", "--db", Url(), "--quiet",
-                                          "-p", "pDataInicial=01/03/2026",
-                                          "-p", "pDataFinal=2026-03-31"};
+    std::vector<std::string> arguments = {"run",
+                                          "KdrTeste",
+                                          "--db",
+                                          Url(),
+                                          "--quiet",
+                                          "-p",
+                                          "pDataInicial=01/03/2026",
+                                          "-p",
+                                          "pDataFinal=2026-03-31"};
     arguments.insert(arguments.end(), extra.begin(), extra.end());
     return Kdr(arguments);
   }
@@ -116,14 +122,17 @@ class KdrCommandTest : public ::testing::Test {
     Execute("insert into EMPRESA values (2, 'Oficina São José', null)");
     Execute("insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB) values (1, 1, 'Matriz')");
     Execute("insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB) values (2, 1, 'Oficina')");
-    Execute("insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
-            "DATALCTOPRO) values (1, 1, 1, 'Guias de março', '2026-03-01'), "
-            "(2, 2, 1, 'Folha', '2026-03-31'), (3, 1, 1, 'Abril', '2026-04-01')");
-    Execute("insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO)"
-            " values (1, 1, 'DAS - Simples Nacional', 1234.5, '2026-03-20'), "
-            "(1, 2, '" + std::string(60, 'x') + " " + std::string(60, 'y') + " " +
-            std::string(60, 'z') + " longa descrição que não cabe numa linha só', 10, null), "
-            "(2, 1, 'FGTS', 0.07, '2026-04-07'), (3, 1, 'Fora do período', 1, null)");
+    Execute(
+        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
+        "DATALCTOPRO) values (1, 1, 1, 'Guias de março', '2026-03-01'), "
+        "(2, 2, 1, 'Folha', '2026-03-31'), (3, 1, 1, 'Abril', '2026-04-01')");
+    Execute(
+        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO)"
+        " values (1, 1, 'DAS - Simples Nacional', 1234.5, '2026-03-20'), "
+        "(1, 2, '" +
+        std::string(60, 'x') + " " + std::string(60, 'y') + " " + std::string(60, 'z') +
+        " longa descrição que não cabe numa linha só', 10, null), "
+        "(2, 1, 'FGTS', 0.07, '2026-04-07'), (3, 1, 'Fora do período', 1, null)");
   }
 
   fs::path FFolder;
@@ -183,8 +192,8 @@ TEST_F(KdrCommandTest, LongDescriptionIsWrappedIntoSeveralLinesLosingNothing) {
     EXPECT_EQ(lines[i].contains("pValor"), i + 1 == lines.size())
         << "the value prints on the item's last line only";
   }
-  EXPECT_EQ(joined, std::string(60, 'x') + " " + std::string(60, 'y') + " " +
-                        std::string(60, 'z') + " longa descrição que não cabe numa linha só");
+  EXPECT_EQ(joined, std::string(60, 'x') + " " + std::string(60, 'y') + " " + std::string(60, 'z') +
+                        " longa descrição que não cabe numa linha só");
   EXPECT_EQ(lines.back()["pValor"], "10,00");
 }
 
@@ -203,8 +212,8 @@ TEST_F(KdrCommandTest, CompanyFilterAndHostileExpressions) {
 }
 
 TEST_F(KdrCommandTest, ReportErrorsExitWithOneAndTheMessageAlone) {
-  Outcome outcome = Kdr({"run", "KdrTeste", "--db", Url(), "-p", "pDataInicial=31/02/2026",
-                         "-p", "pDataFinal=01/03/2026"});
+  Outcome outcome = Kdr({"run", "KdrTeste", "--db", Url(), "-p", "pDataInicial=31/02/2026", "-p",
+                         "pDataFinal=01/03/2026"});
   EXPECT_EQ(outcome.Status, 1);
   EXPECT_EQ(outcome.Err, "Data inicial invalida!\n");
 
@@ -251,8 +260,8 @@ TEST_F(KdrCommandTest, ParametersFileAndCommandLineValues) {
   const fs::path params = FFolder / "params.json";
   std::ofstream(params) << R"({"pDataInicial": "01/04/2026", "pDataFinal": "30/04/2026",
                                "pCodigoEmpresaLogo": 1})";
-  const Outcome outcome = Kdr({"run", "KdrTeste", "--db", Url(), "--params", params.string(),
-                               "-p", "pDataInicial=01/03/2026", "--format", "json"});
+  const Outcome outcome = Kdr({"run", "KdrTeste", "--db", Url(), "--params", params.string(), "-p",
+                               "pDataInicial=01/03/2026", "--format", "json"});
   ASSERT_EQ(outcome.Status, 0) << outcome.Err;
   const json document = json::parse(outcome.Out);
   // -p wins over the file, so March and April are both in the range.
@@ -263,11 +272,13 @@ TEST_F(KdrCommandTest, ParametersFileAndCommandLineValues) {
 TEST_F(KdrCommandTest, ManyItemsFillSeveralPagesEachWithItsHeader) {
   std::string values;
   for (int i = 2; i <= 120; ++i) {
-    values += (values.empty() ? "" : ",") + std::string("(2, ") + std::to_string(i) +
-              ", 'Item " + std::to_string(i) + "', 1, null)";
+    values += (values.empty() ? "" : ",") + std::string("(2, ") + std::to_string(i) + ", 'Item " +
+              std::to_string(i) + "', 1, null)";
   }
-  Execute("insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO) "
-          "values " + values);
+  Execute(
+      "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO) "
+      "values " +
+      values);
   const json document = RunJson();
   ASSERT_GE(document["pages"].size(), 2u);
   int number = 0;
@@ -283,8 +294,7 @@ TEST_F(KdrCommandTest, ManyItemsFillSeveralPagesEachWithItsHeader) {
 TEST_F(KdrCommandTest, ListAndDescribe) {
   Outcome outcome = Kdr({"list"});
   ASSERT_EQ(outcome.Status, 0) << outcome.Err;
-  EXPECT_NE(outcome.Out.find("KdrTeste\t[versao: 0.1.0.0]\tRelatório de teste"),
-            std::string::npos)
+  EXPECT_NE(outcome.Out.find("KdrTeste\t[versao: 0.1.0.0]\tRelatório de teste"), std::string::npos)
       << outcome.Out;
 
   outcome = Kdr({"describe", "KdrTeste"});

@@ -124,10 +124,12 @@ class TKdrTeste : public TjfmBaseDll {
 }  // namespace
 
 const TjfmBaseDllClass& jfmRegisteredClass() {
-  static const TjfmBaseDllClass reportClass = TjfmBaseDllClass::Of<TKdrTeste>(
-      "TKdrTeste", TjfmBaseDllClass::StandardMethods());
+  static const TjfmBaseDllClass reportClass =
+      TjfmBaseDllClass::Of<TKdrTeste>("TKdrTeste", TjfmBaseDllClass::StandardMethods());
   return reportClass;
 }
 
 // How many report instances this library has destroyed, for the frame's tests.
-KDR_PLUGIN_EXPORT int KdrTesteDestruicoes() { return gDestructions.load(); }
+KDR_PLUGIN_EXPORT int KdrTesteDestruicoes() {
+  return gDestructions.load();
+}

@@ -24,8 +24,8 @@ class TempOffice {
  public:
   TempOffice() {
     static int counter = 0;
-    FPath = std::filesystem::temp_directory_path() /
-            ("kdr-office-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".sqlite");
+    FPath = std::filesystem::temp_directory_path() / ("kdr-office-" + std::to_string(getpid()) +
+                                                      "-" + std::to_string(++counter) + ".sqlite");
     std::filesystem::remove(FPath);
     FDatabase = OpenDatabase("sqlite:" + FPath.string());
     CreateSchema(*FDatabase);
@@ -69,8 +69,8 @@ class ReportHarness {
   explicit ReportHarness(const std::string& report,
                          const std::map<std::string, std::string>& given = {},
                          TjClientDataSet* mainDataSet = nullptr)
-      : FDefinition(LoadReportDefinition(std::string(KDR_SOURCE_DIR) + "/reports/" + report +
-                                         ".json")),
+      : FDefinition(
+            LoadReportDefinition(std::string(KDR_SOURCE_DIR) + "/reports/" + report + ".json")),
         FParams(BuildParameterList(FDefinition, given)),
         FWriter(std::make_unique<ReportWriter>(FDefinition, *FParams, mainDataSet, Metrics(), Sink,
                                                nullptr)) {
