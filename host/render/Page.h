@@ -47,11 +47,12 @@ struct ElementState {
 struct Band {
   int Section = 0;
   double Top = 0, Height = 0;
-  std::vector<std::pair<std::string, std::string>> Values;  // non-empty layout values set by the run
+  // Non-empty layout values set by the run.
+  std::vector<std::pair<std::string, std::string>> Values;
   std::vector<ElementState> Elements;
-  bool HasFields = false;  // the report has a main data set
+  bool HasFields = false;                                   // the report has a main data set
   std::vector<std::pair<std::string, std::string>> Fields;  // upper-case name, display text
-  std::vector<DrawItem> Items;  // in page coordinates
+  std::vector<DrawItem> Items;                              // in page coordinates
 };
 
 struct Page {

@@ -13,29 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "support/KdrProcess.h"
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
-
-struct Outcome {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 class ReceiptCommand : public ::testing::Test {
  protected:
@@ -67,17 +50,7 @@ class ReceiptCommand : public ::testing::Test {
   std::string Url() const { return "sqlite:" + FDatabase.string(); }
 
   Outcome Kdr(const std::vector<std::string>& arguments) const {
-    std::string command = Quote(KDR_BINARY);
-    for (const auto& argument : arguments) command += " " + Quote(argument);
-    const fs::path out = FFolder / "stdout.txt";
-    const fs::path err = FFolder / "stderr.txt";
-    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
-    const int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.Out = ReadFile(out);
-    outcome.Err = ReadFile(err);
-    return outcome;
+    return RunKdr(arguments, FFolder);
   }
 
   // The receipt of March 2026, written to `output` ("-": standard output).
