@@ -1,6 +1,5 @@
 #include "run/ReportRun.h"
 
-#include <set>
 
 #include "DataAccess.h"
 #include "Exception.h"
