@@ -1,6 +1,5 @@
 #include "run/ReportRun.h"
 
-
 #include "DataAccess.h"
 #include "Exception.h"
 #include "SysUtils.h"
