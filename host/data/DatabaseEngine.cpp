@@ -13,12 +13,20 @@ const char* const kUrlHelp =
 
 }  // namespace
 
-std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url) {
+std::string SqliteFileOf(const std::string& url) {
+  const std::string trimmed = Trim(url);
+  const auto colon = trimmed.find(':');
+  if (colon == std::string::npos || !SameText(trimmed.substr(0, colon), "sqlite")) return "";
+  return trimmed.substr(colon + 1);
+}
+
+std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mode) {
   const std::string trimmed = Trim(url);
   const auto colon = trimmed.find(':');
   // Only the scheme is quoted back: the rest of a server URL may carry a password.
   const std::string scheme = colon == std::string::npos ? "" : trimmed.substr(0, colon);
-  if (SameText(scheme, "sqlite")) return std::make_unique<SqliteEngine>(trimmed.substr(colon + 1));
+  if (SameText(scheme, "sqlite"))
+    return std::make_unique<SqliteEngine>(trimmed.substr(colon + 1), mode);
   if (SameText(scheme, "postgresql") || SameText(scheme, "postgres") ||
       SameText(scheme, "firebird")) {
     throw Exception("Banco de dados " + scheme + " ainda não é suportado nesta versão (" + scheme +

@@ -39,9 +39,19 @@ class DatabaseEngine {
   virtual std::vector<std::string> TableNames() = 0;
 };
 
-// Opens "sqlite:PATH" (created when missing), "postgresql://..." or "firebird://...".
-// Raises Exception with a clear message for an unknown or unsupported URL.
-std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url);
+// How a database is opened. Reports only read: a run opens its database ReadOnly, so that no
+// statement of a report can change the office's data (SQLite: a read-only connection that also
+// refuses attaching and writing pragmas; server engines: a read-only transaction). Only the
+// commands that set a database up (`db init`, `db demo`) open it ReadWriteCreate.
+enum class OpenMode { ReadOnly, ReadWriteCreate };
+
+// Opens "sqlite:PATH", "postgresql://..." or "firebird://...". ReadOnly never creates anything:
+// a missing database raises EDatabaseError saying that it does not exist. Raises Exception with a
+// clear message for an unknown or unsupported URL.
+std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mode);
+
+// The file of a "sqlite:PATH" URL, or empty for any other URL.
+std::string SqliteFileOf(const std::string& url);
 
 // The host's own connection, which ExecutarSQL and PegarValorCampo use. Raises Exception when
 // no database is open.

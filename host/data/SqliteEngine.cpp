@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "ColumnTyping.h"
 #include "Exception.h"
@@ -22,8 +24,48 @@ using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementCloser>;
   throw EDatabaseError(message + "\nComando: " + statement);
 }
 
+// A connection opened for reading only: every write is refused, and the refusal is said plainly.
+bool OpenedReadOnly(sqlite3* database) {
+  return sqlite3_db_readonly(database, "main") == 1;
+}
+
 [[noreturn]] void DatabaseError(sqlite3* database, const std::string& statement) {
+  const int code = sqlite3_errcode(database) & 0xff;
+  if (OpenedReadOnly(database) && (code == SQLITE_AUTH || code == SQLITE_READONLY)) {
+    DatabaseError(std::string("Comando recusado: um relatório só lê o banco de dados, e este "
+                              "comando o alteraria (") +
+                      sqlite3_errmsg(database) + ")",
+                  statement);
+  }
   DatabaseError(sqlite3_errmsg(database), statement);
+}
+
+// Pragmas that take an argument and still only read.
+bool ReadingPragma(const char* name) {
+  for (const char* reading :
+       {"table_info", "table_xinfo", "table_list", "index_list", "index_info", "index_xinfo",
+        "foreign_key_list", "function_list", "collation_list", "pragma_list", "module_list"}) {
+    if (SameText(name, reading)) return true;
+  }
+  return false;
+}
+
+// On a read-only connection statements may only read. SQLite's read-only open and query_only
+// already stop writes to the file; this also stops what they let through: attaching (or
+// creating) other files, `vacuum into`, and pragmas that set something (query_only itself).
+int AllowOnlyReading(void*, int action, const char* first, const char* second, const char*,
+                     const char*) {
+  switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+      return SQLITE_OK;
+    case SQLITE_PRAGMA:
+      return second == nullptr || ReadingPragma(first) ? SQLITE_OK : SQLITE_DENY;
+    default:
+      return SQLITE_DENY;
+  }
 }
 
 // A statement ready to run: compiled, with `:name` parameters turned into numbered ones.
@@ -246,11 +288,17 @@ void SqliteEngine::Closer::operator()(sqlite3* database) const {
   sqlite3_close_v2(database);
 }
 
-SqliteEngine::SqliteEngine(const std::string& path) {
+SqliteEngine::SqliteEngine(const std::string& path, OpenMode mode) {
   if (Trim(path).empty()) throw EDatabaseError("Caminho do banco SQLite vazio");
+  const bool readOnly = mode == OpenMode::ReadOnly;
+  // SQLite would open a missing file read-only as an empty database; say what is wrong instead.
+  std::error_code error;
+  if (readOnly && !std::filesystem::exists(path, error)) {
+    throw EDatabaseError("O banco de dados SQLite \"" + path + "\" não existe");
+  }
   sqlite3* raw = nullptr;
-  const int result =
-      sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  const int result = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
   FDatabase.reset(raw);  // released also when opening failed
   if (result != SQLITE_OK) {
     throw EDatabaseError("Não foi possível abrir o banco SQLite \"" + path +
@@ -258,6 +306,12 @@ SqliteEngine::SqliteEngine(const std::string& path) {
   }
   sqlite3_busy_timeout(raw, 5000);
   sqlite3_extended_result_codes(raw, 1);
+  if (readOnly) {
+    if (sqlite3_exec(raw, "pragma query_only = 1", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      DatabaseError(raw, "pragma query_only = 1");
+    }
+    sqlite3_set_authorizer(raw, AllowOnlyReading, nullptr);
+  }
 }
 
 SqliteEngine::~SqliteEngine() = default;

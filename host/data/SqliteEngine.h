@@ -10,8 +10,9 @@ struct sqlite3;
 
 class SqliteEngine : public DatabaseEngine {
  public:
-  // Opens the file, creating it when missing; raises EDatabaseError naming it when it cannot.
-  explicit SqliteEngine(const std::string& path);
+  // Opens the file; ReadWriteCreate creates it when missing. Raises EDatabaseError naming the
+  // file when it cannot be opened, and, for ReadOnly, when it does not exist.
+  SqliteEngine(const std::string& path, OpenMode mode);
   ~SqliteEngine() override;
   SqliteEngine(const SqliteEngine&) = delete;
   SqliteEngine& operator=(const SqliteEngine&) = delete;

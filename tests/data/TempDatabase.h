@@ -19,7 +19,7 @@ class TempDatabase {
             ("kdr-data-" + std::to_string(::getpid()) + "-" + test->test_suite_name() + "-" +
              test->name() + ".sqlite");
     std::filesystem::remove(FPath);
-    FEngine = OpenDatabase("sqlite:" + FPath.string());
+    FEngine = OpenDatabase("sqlite:" + FPath.string(), OpenMode::ReadWriteCreate);
     HostConnection::Set(FEngine.get());
   }
   ~TempDatabase() {

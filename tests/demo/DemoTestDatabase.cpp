@@ -39,7 +39,7 @@ const std::vector<std::string>& DemoTables() {
 }
 
 DemoTestDatabase::DemoTestDatabase(bool withSchema) : FPath(NewDatabasePath()) {
-  FEngine = OpenDatabase("sqlite:" + FPath.string());
+  FEngine = OpenDatabase("sqlite:" + FPath.string(), OpenMode::ReadWriteCreate);
   if (withSchema) {
     // One transaction: a commit per table would make the tests wait for the disk.
     FEngine->BeginTransaction();

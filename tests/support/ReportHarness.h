@@ -27,7 +27,7 @@ class TempOffice {
     FPath = std::filesystem::temp_directory_path() / ("kdr-office-" + std::to_string(getpid()) +
                                                       "-" + std::to_string(++counter) + ".sqlite");
     std::filesystem::remove(FPath);
-    FDatabase = OpenDatabase("sqlite:" + FPath.string());
+    FDatabase = OpenDatabase("sqlite:" + FPath.string(), OpenMode::ReadWriteCreate);
     CreateSchema(*FDatabase);
     HostConnection::Set(FDatabase.get());
   }
