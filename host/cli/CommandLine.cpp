@@ -1,11 +1,16 @@
 #include "cli/CommandLine.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
-#include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "SysUtils.h"
+#include "cli/ParamsDocument.h"
+#include "cli/SystemReason.h"
 #include "run/UsageError.h"
+
+const char* const kDefaultDatabaseUrl = "sqlite:kdr.sqlite";
 
 const char* const kUsage =
     "uso:\n"
@@ -16,10 +21,12 @@ const char* const kUsage =
     "  kdr db demo [--db URL] [--size N]         tabelas e dados de demonstração (N protocolos)\n"
     "\n"
     "opções de run:\n"
-    "  --db URL            sqlite:ARQUIVO (padrão: $KDR_DB, senão sqlite:kdr.sqlite)\n"
+    "  --db URL            sqlite:ARQUIVO (padrão: $KDR_DB, senão sqlite:kdr.sqlite),\n"
+    "                      aberto somente para leitura\n"
     "  -p NOME=VALOR       valor de um parâmetro (repetível); datas dd/mm/aaaa ou aaaa-mm-dd\n"
-    "  --params ARQ.json   objeto JSON de nome para valor\n"
-    "  -o ARQUIVO          saída (- para a saída padrão); png gera ARQUIVO-1.png, ...\n"
+    "  --params ARQ.json   objeto JSON de nome para valor (texto ou número)\n"
+    "  -o ARQUIVO          saída (- para a saída padrão); png gera ARQUIVO-1.png, ...;\n"
+    "                      gravada por inteiro ou não gravada; nunca o próprio banco\n"
     "  --format FORMATO    pdf, png, txt ou json (padrão: pela extensão de -o, senão txt)\n"
     "  --dpi N             resolução das páginas png (padrão 96)\n"
     "  --quiet             sem barra de progresso\n";
@@ -51,26 +58,23 @@ long long PositiveNumber(const std::string& option, const std::string& text) {
 }
 
 std::map<std::string, std::string> ReadParametersFile(const std::string& path) {
-  std::ifstream file(path);
-  if (!file) throw UsageError("não foi possível ler " + path);
-  nlohmann::json document;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw UsageError("não foi possível ler " + path + ": " + SystemReason(errno));
+  std::ostringstream text;
+  text << file.rdbuf();
   try {
-    document = nlohmann::json::parse(file);
-  } catch (const nlohmann::json::parse_error& error) {
-    throw UsageError(path + ": JSON inválido: " + error.what());
+    return ParseParamsDocument(text.str());
+  } catch (const UsageError& error) {
+    throw UsageError(path + ": " + error.what());
   }
-  if (!document.is_object()) throw UsageError(path + ": esperado um objeto de nome para valor");
-  std::map<std::string, std::string> values;
-  for (const auto& [name, value] : document.items()) {
-    if (value.is_string()) {
-      values[name] = value.get<std::string>();
-    } else if (value.is_number() || value.is_boolean()) {
-      values[name] = value.dump();
-    } else {
-      throw UsageError(path + ": o valor de " + name + " deve ser um texto");
-    }
-  }
-  return values;
+}
+
+// An option that names one thing (a file, a database, a format) is given once: a second one is
+// more likely a slip than a wish to take the last.
+const std::string& Once(const std::optional<std::string>& current, const std::string& option,
+                        const std::string& value) {
+  if (current) throw UsageError("a opção " + option + " foi informada mais de uma vez");
+  return value;
 }
 
 }  // namespace
@@ -102,7 +106,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     const std::string option = reader.Take();
     const bool forRun = line.Command == "run";
     if (option == "--db" && line.Command != "list" && line.Command != "describe") {
-      line.Database = reader.ValueOf(option);
+      line.Database = Once(line.Database, option, reader.ValueOf(option));
     } else if (option == "-p" && forRun) {
       const std::string& assignment = reader.ValueOf(option);
       const auto equals = assignment.find('=');
@@ -115,9 +119,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         fromFile[name] = value;
       }
     } else if (option == "-o" && forRun) {
-      line.Output = reader.ValueOf(option);
+      line.Output = Once(line.Output, option, reader.ValueOf(option));
+      if (line.Output->empty()) throw UsageError("a opção -o precisa de um nome de arquivo");
     } else if (option == "--format" && forRun) {
-      line.Format = reader.ValueOf(option);
+      line.Format = Once(line.Format, option, reader.ValueOf(option));
       if (*line.Format != "pdf" && *line.Format != "png" && *line.Format != "txt" &&
           *line.Format != "json") {
         throw UsageError("formato desconhecido: " + *line.Format + " (pdf, png, txt ou json)");
@@ -143,5 +148,5 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string DatabaseUrl(const CommandLine& commandLine) {
   if (commandLine.Database) return *commandLine.Database;
   if (const char* url = std::getenv("KDR_DB"); url != nullptr && *url != '\0') return url;
-  return "sqlite:kdr.sqlite";
+  return kDefaultDatabaseUrl;
 }

@@ -21,7 +21,9 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
-// The database URL of a command: --db, else KDR_DB, else sqlite:kdr.sqlite.
+extern const char* const kDefaultDatabaseUrl;  // sqlite:kdr.sqlite
+
+// The database URL of a command: --db, else KDR_DB, else kDefaultDatabaseUrl.
 std::string DatabaseUrl(const CommandLine& commandLine);
 
 extern const char* const kUsage;

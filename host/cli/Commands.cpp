@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "DataAccess.h"
@@ -7,6 +8,7 @@
 #include "cli/Formats.h"
 #include "cli/OutputFiles.h"
 #include "cli/ProgressBar.h"
+#include "cli/TerminalText.h"
 #include "demo/DemoDatabase.h"
 #include "render/FontMetrics.h"
 #include "run/DatabaseSetup.h"
@@ -48,6 +50,16 @@ void DescribeSections(const std::vector<SectionDefinition>& sections) {
   }
 }
 
+// Reports only read: their database is opened read-only and never created.
+std::unique_ptr<DatabaseEngine> OpenForReading(const std::string& url) {
+  if (url == kDefaultDatabaseUrl && !std::filesystem::exists(SqliteFileOf(url))) {
+    throw Exception("O banco de dados " + SqliteFileOf(url) +
+                    " não existe nesta pasta; crie um de demonstração com: kdr db demo "
+                    "(ou indique outro com --db sqlite:ARQUIVO)");
+  }
+  return OpenDatabase(url, OpenMode::ReadOnly);
+}
+
 }  // namespace
 
 int ListReports() {
@@ -60,14 +72,28 @@ int ListReports() {
     if (entry.path().extension() == ".json") definitions.push_back(entry.path());
   }
   std::sort(definitions.begin(), definitions.end());
+  int listed = 0;
+  bool broken = false;
   for (const auto& path : definitions) {
     const std::string name = path.stem().string();
     if (!std::filesystem::exists(PluginPath(name))) continue;  // a definition without plug-in
-    const ReportRun report(name);
-    std::cout << name << "\t" << report.ReportClass().Versao() << "\t" << report.Definition().Title
-              << "\n";
+    // One damaged report must not hide the others: it is reported and the listing goes on.
+    try {
+      const ReportRun report(name);
+      std::cout << name << "\t" << report.ReportClass().Versao() << "\t"
+                << report.Definition().Title << "\n";
+      ++listed;
+    } catch (const std::exception& error) {
+      std::cerr << TerminalSafe(name + ": " + error.what()) << "\n";
+      broken = true;
+    }
   }
-  return 0;
+  if (listed == 0 && !broken) {
+    throw Exception("Nenhum relatório encontrado: definições procuradas em " + folder.string() +
+                    ", plug-ins em " + PluginDirectory().string() +
+                    " (KDR_REPORTS_PATH e KDR_PLUGIN_PATH indicam outras pastas)");
+  }
+  return broken ? 1 : 0;
 }
 
 int DescribeReport(const CommandLine& line) {
@@ -106,33 +132,57 @@ int DescribeReport(const CommandLine& line) {
 int RunReport(const CommandLine& line) {
   const ReportRun report(line.Report);
   const std::string format = ChooseFormat(line.Format, line.Output);
-  auto database = OpenDatabase(DatabaseUrl(line));
+  const std::string url = DatabaseUrl(line);
+  OutputFiles files;
+  // The report's database is never an output: checked before anything is opened or written.
+  if (const std::string databaseFile = SqliteFileOf(url); !databaseFile.empty()) {
+    files.Protect(databaseFile);
+    if (line.Output && *line.Output != "-") {
+      files.CheckNotProtected(*line.Output);
+      if (format == "png") {
+        for (const auto& page : PageFilesBeyond(*line.Output, 0)) files.CheckNotProtected(page);
+      }
+    }
+  }
+  auto database = OpenForReading(url);
   HostConnection::Set(database.get());
   struct ConnectionReset {
     ~ConnectionReset() { HostConnection::Set(nullptr); }
   } connectionReset;
 
   const FontMetrics metrics;
-  OutputFiles files;
   auto sink = MakeSink(format, line.Output, line.Dpi.value_or(96), metrics, files);
   ProgressBar progress(!line.Quiet && ProgressBar::StandardErrorIsTerminal());
-  const RunResult result = report.Run(line.Parameters, *sink, metrics, &progress);
-  sink.reset();
+  RunResult result;
+  try {
+    result = report.Run(line.Parameters, *sink, metrics, &progress);
+    sink.reset();
+  } catch (...) {
+    // A sink fails on its stream; the file and the system's reason say more.
+    files.ThrowIfWriteFailed();
+    throw;
+  }
+  if (format == "png") {
+    // The page files are exactly the report's pages: those of a longer earlier run go too.
+    for (const auto& stale : PageFilesBeyond(*line.Output, result.Pages)) {
+      files.RemoveOnCommit(stale);
+    }
+  }
   files.Commit();
   for (const Message& message : result.Messages) {
-    std::cerr << "Mensagem: " << message.Text << "\n";
+    std::cerr << "Mensagem: " << TerminalSafe(message.Text) << "\n";
   }
   return 0;
 }
 
 int InitDatabase(const CommandLine& line) {
-  auto database = OpenDatabase(DatabaseUrl(line));
+  auto database = OpenDatabase(DatabaseUrl(line), OpenMode::ReadWriteCreate);
   CreateSchema(*database);
   return 0;
 }
 
 int DemoDatabase(const CommandLine& line) {
-  auto database = OpenDatabase(DatabaseUrl(line));
+  auto database = OpenDatabase(DatabaseUrl(line), OpenMode::ReadWriteCreate);
   CreateSchema(*database);
   DemoOptions options;
   if (line.Size) options.Protocols = static_cast<int>(*line.Size);

@@ -1,5 +1,6 @@
 #include "cli/Formats.h"
 
+#include <cctype>
 #include <iostream>
 
 #include "render/JsonSink.h"
@@ -24,11 +25,34 @@ std::string PageFileName(const std::filesystem::path& output, int page) {
 
 }  // namespace
 
+std::vector<std::filesystem::path> PageFilesBeyond(const std::filesystem::path& output, int pages) {
+  std::vector<std::filesystem::path> stale;
+  const auto folder = output.has_parent_path() ? output.parent_path() : std::filesystem::path(".");
+  const std::string prefix = output.stem().string() + "-";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".png") != 0) {
+      continue;
+    }
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    if (digits.size() > 9 || digits[0] == '0' ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
+      continue;
+    }
+    if (std::stoi(digits) > pages) stale.push_back(output.parent_path() / name);
+  }
+  return stale;
+}
+
 std::string ChooseFormat(const std::optional<std::string>& format,
                          const std::optional<std::string>& output) {
   if (format) return *format;
   if (!ToStandardOutput(output)) {
-    const std::string extension = std::filesystem::path(*output).extension().string();
+    // x.PDF is a PDF as much as x.pdf is.
+    std::string extension = std::filesystem::path(*output).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const char* known : {"pdf", "png", "txt", "json"}) {
       if (extension == std::string(".") + known) return known;
     }

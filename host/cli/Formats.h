@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/OutputFiles.h"
 #include "render/FontMetrics.h"
@@ -14,6 +15,10 @@
 // The format of a run: --format, else the extension of -o, else txt.
 std::string ChooseFormat(const std::optional<std::string>& format,
                          const std::optional<std::string>& output);
+
+// The page files of an earlier run of `output` (out-N.png in its folder) numbered beyond `pages`:
+// what a run of fewer pages leaves behind.
+std::vector<std::filesystem::path> PageFilesBeyond(const std::filesystem::path& output, int pages);
 
 // A sink writing `format` to standard output (output "-" or none) or to atomic output files.
 // PNG writes one file per page: out.png becomes out-1.png, out-2.png, ... The drawing sinks

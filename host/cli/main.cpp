@@ -5,9 +5,13 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/InterruptCleanup.h"
+#include "cli/TerminalText.h"
 #include "run/UsageError.h"
 
 int main(int argc, char** argv) {
+  // An interrupted run leaves no temporary output behind.
+  RemoveTemporaryFilesOnInterrupt();
   try {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (line.Command == "help") {
@@ -20,11 +24,12 @@ int main(int argc, char** argv) {
     if (line.Subcommand == "init") return InitDatabase(line);
     return DemoDatabase(line);
   } catch (const UsageError& error) {
-    std::cerr << "kdr: " << error.what() << "\n\n" << kUsage;
+    // Messages echo what the user, a file or the database gave: made safe to print first.
+    std::cerr << "kdr: " << TerminalSafe(error.what()) << "\n\n" << kUsage;
     return 2;
   } catch (const std::exception& error) {
     // The report's or the host's message alone, as the host would show it.
-    std::cerr << error.what() << "\n";
+    std::cerr << TerminalSafe(error.what()) << "\n";
     return 1;
   }
 }
