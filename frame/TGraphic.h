@@ -1,4 +1,4 @@
-// Encoded image data (PNG, JPEG or BMP) and the picture that holds it.
+// Encoded image data (PNG, JPEG, BMP, GIF, TIFF or ICO) and the picture that holds it.
 #pragma once
 
 #include <memory>
@@ -8,7 +8,8 @@
 #include "KdrApi.h"
 #include "TObject.h"
 
-enum class TGraphicFormat { PNG, JPEG, BMP };
+// New formats go at the end: plug-ins built earlier keep the values they know.
+enum class TGraphicFormat { PNG, JPEG, BMP, GIF, TIFF, ICO };
 
 // The picture format able to read a stream, told by its leading bytes; none when unknown.
 using TGraphicClass = std::optional<TGraphicFormat>;

@@ -1,5 +1,6 @@
-// Checks encoded PNG, JPEG and BMP data and reads their pixel size, without decoding pixels.
-// Damaged or truncated data raises Exception "Imagem inválida: ..." naming what is wrong.
+// Tells an image's format from its leading bytes, and reads the pixel size of encoded image
+// data through the decoder the rendering side installs: decoding belongs there, with the
+// library that does it, while pictures are loaded here, in the runtime the plug-ins share.
 #pragma once
 
 #include <string>
@@ -13,8 +14,17 @@ struct PixelSize {
   int Height = 0;
 };
 
+// Decodes `bytes` as an image of `format` and gives its size; raises Exception with a clear
+// message for damaged, truncated or oversized data.
+using SizeReader = PixelSize (*)(const std::string& bytes, TGraphicFormat format);
+void InstallSizeReader(SizeReader reader);
+
+// Raises Exception "Imagem <formato> inválida: ..." when the bytes are not a readable image
+// of `format` (also when they are another format's, or no decoder is installed).
 PixelSize Read(const std::string& bytes, TGraphicFormat format);
 // The format told by the leading bytes; none when they are not those of a known image.
 TGraphicClass Detect(const std::string& bytes);
+// "PNG", "JPEG", ... as messages name them.
+std::string FormatName(TGraphicFormat format);
 
 }  // namespace image_header

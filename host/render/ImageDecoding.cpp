@@ -1,25 +1,198 @@
 #include "render/ImageDecoding.h"
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <string_view>
+#include <memory>
+#include <vector>
 
 #include "Exception.h"
-#include "render/JpegDecoder.h"
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& format, const std::string& problem) {
-  throw Exception("Imagem " + format + " inválida: " + problem + ".");
+struct GObjectUnref {
+  void operator()(gpointer object) const { g_object_unref(object); }
+};
+struct GErrorFree {
+  void operator()(GError* error) const { g_error_free(error); }
+};
+using PixbufPtr = std::unique_ptr<GdkPixbuf, GObjectUnref>;
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+[[noreturn]] void Fail(TGraphicFormat format, const std::string& problem) {
+  throw Exception("Imagem " + image_header::FormatName(format) + " inválida: " + problem + ".");
 }
 
-void CheckPixelCount(const std::string& format, long long width, long long height) {
-  if (width <= 0 || height <= 0) Fail(format, "dimensões nulas");
-  if (width > 32767 || height > 32767 || width * height > kMaxImagePixels) {
-    Fail(format, "dimensões grandes demais (" + std::to_string(width) + " x " +
-                     std::to_string(height) + ")");
+const char* LoaderType(TGraphicFormat format) {
+  switch (format) {
+    case TGraphicFormat::PNG:
+      return "png";
+    case TGraphicFormat::JPEG:
+      return "jpeg";
+    case TGraphicFormat::BMP:
+      return "bmp";
+    case TGraphicFormat::GIF:
+      return "gif";
+    case TGraphicFormat::TIFF:
+      return "tiff";
+    case TGraphicFormat::ICO:
+      return "ico";
   }
+  return "";
+}
+
+// The size a loader announces before it takes memory for the pixels.
+struct AnnouncedSize {
+  int Width = 0;
+  int Height = 0;
+  bool Announced = false;
+
+  bool WithinLimits() const {
+    return Width > 0 && Height > 0 && Width <= kMaxImageSide && Height <= kMaxImageSide &&
+           static_cast<long long>(Width) * Height <= kMaxImagePixels;
+  }
+};
+
+// Asking for a picture of no size makes every loader stop with an error before it allocates
+// the pixels, which is how an oversized picture is refused without its memory being taken.
+void OnSizePrepared(GdkPixbufLoader* loader, int width, int height, gpointer data) {
+  auto* size = static_cast<AnnouncedSize*>(data);
+  *size = AnnouncedSize{width, height, true};
+  if (!size->WithinLimits()) gdk_pixbuf_loader_set_size(loader, 0, 0);
+}
+
+// gdk-pixbuf is made for pictures that arrive a piece at a time: a picture cut short is handed
+// over with its missing rows left blank. Every row must have been drawn for a logo to count as
+// whole, so the rows each update covers are counted.
+struct RowCoverage {
+  std::vector<bool> Seen;
+  std::size_t Count = 0;
+
+  bool Complete() const { return !Seen.empty() && Count == Seen.size(); }
+};
+
+void OnAreaUpdated(GdkPixbufLoader* loader, int, int y, int, int height, gpointer data) {
+  auto* rows = static_cast<RowCoverage*>(data);
+  if (rows->Seen.empty()) {
+    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
+    if (pixbuf == nullptr) return;
+    rows->Seen.assign(static_cast<std::size_t>(std::max(gdk_pixbuf_get_height(pixbuf), 0)), false);
+  }
+  const auto end = std::min(
+      static_cast<std::size_t>(std::max(y, 0)) + static_cast<std::size_t>(std::max(height, 0)),
+      rows->Seen.size());
+  for (auto row = static_cast<std::size_t>(std::max(y, 0)); row < end; ++row) {
+    if (!rows->Seen[row]) {
+      rows->Seen[row] = true;
+      ++rows->Count;
+    }
+  }
+}
+
+// One loader of a known type, closed on every path: GdkPixbuf complains about a loader dropped
+// while still open.
+class PixbufLoader {
+ public:
+  explicit PixbufLoader(TGraphicFormat format) : FFormat(format) {
+    GError* error = nullptr;
+    FLoader.reset(gdk_pixbuf_loader_new_with_type(LoaderType(format), &error));
+    const GErrorPtr owned(error);
+    if (!FLoader) Fail(format, "formato não suportado por esta instalação");
+    g_signal_connect(FLoader.get(), "size-prepared", G_CALLBACK(OnSizePrepared), &FSize);
+    g_signal_connect(FLoader.get(), "area-updated", G_CALLBACK(OnAreaUpdated), &FRows);
+  }
+  PixbufLoader(const PixbufLoader&) = delete;
+  PixbufLoader& operator=(const PixbufLoader&) = delete;
+  ~PixbufLoader() {
+    if (!FClosed) gdk_pixbuf_loader_close(FLoader.get(), nullptr);
+  }
+
+  // The decoded picture; raises Exception for anything the loader refused.
+  PixbufPtr Decode(const std::string& bytes) {
+    GError* error = nullptr;
+    bool ok = gdk_pixbuf_loader_write(FLoader.get(), reinterpret_cast<const guchar*>(bytes.data()),
+                                      bytes.size(), &error);
+    GErrorPtr writeError(error);
+    error = nullptr;
+    // A failed write has already closed the loader; closing it again is harmless.
+    ok = gdk_pixbuf_loader_close(FLoader.get(), ok ? &error : nullptr) && ok;
+    GErrorPtr closeError(error);
+    FClosed = true;
+    if (FSize.Announced && !FSize.WithinLimits()) {
+      if (FSize.Width <= 0 || FSize.Height <= 0) Fail(FFormat, "dimensões nulas");
+      Fail(FFormat, "dimensões grandes demais (" + std::to_string(FSize.Width) + " x " +
+                        std::to_string(FSize.Height) + ")");
+    }
+    GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(FLoader.get());
+    if (!ok || pixbuf == nullptr) Fail(FFormat, "dados corrompidos");
+    if (!FRows.Complete()) Fail(FFormat, "dados corrompidos");
+    // A loader that ignored the size request must not slip a large picture through.
+    const AnnouncedSize decoded{gdk_pixbuf_get_width(pixbuf), gdk_pixbuf_get_height(pixbuf), true};
+    if (!decoded.WithinLimits()) Fail(FFormat, "dimensões grandes demais");
+    if (gdk_pixbuf_get_bits_per_sample(pixbuf) != 8 ||
+        gdk_pixbuf_get_colorspace(pixbuf) != GDK_COLORSPACE_RGB) {
+      Fail(FFormat, "formato de pixel não suportado");
+    }
+    return PixbufPtr(GDK_PIXBUF(g_object_ref(pixbuf)));
+  }
+
+ private:
+  TGraphicFormat FFormat;
+  AnnouncedSize FSize;
+  RowCoverage FRows;
+  std::unique_ptr<GdkPixbufLoader, GObjectUnref> FLoader;
+  bool FClosed = false;
+};
+
+std::uint32_t LittleEndian32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  }
+  return value;
+}
+
+// The row count above cannot see the last bytes of some formats: the end chunk of a PNG, the
+// end marker of a JPEG, the transparency mask that closes an icon. A file without them was
+// cut short.
+bool EndIsPresent(const std::string& bytes, TGraphicFormat format) {
+  switch (format) {
+    case TGraphicFormat::PNG: {
+      const std::size_t end = bytes.rfind("IEND");
+      return end != std::string::npos && end + 8 <= bytes.size();  // the type and its checksum
+    }
+    case TGraphicFormat::JPEG: {
+      const std::size_t scan = bytes.find("\xFF\xDA");
+      return scan != std::string::npos && bytes.find("\xFF\xD9", scan) != std::string::npos;
+    }
+    case TGraphicFormat::ICO: {
+      const std::size_t count = static_cast<unsigned char>(bytes[4]) |
+                                static_cast<std::size_t>(static_cast<unsigned char>(bytes[5])) << 8;
+      for (std::size_t entry = 0; entry < count; ++entry) {
+        const std::size_t at = 6 + 16 * entry;
+        if (at + 16 > bytes.size()) return false;
+        const std::uint64_t end =
+            std::uint64_t{LittleEndian32(bytes, at + 8)} + LittleEndian32(bytes, at + 12);
+        if (end > bytes.size()) return false;
+      }
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+PixbufPtr DecodePixbuf(const std::string& bytes, TGraphicFormat format) {
+  // The loader is chosen by the format, never guessed from the data, so that only these six
+  // decoders ever see the bytes of a logo.
+  if (image_header::Detect(bytes) != format) {
+    Fail(format, "os dados não são " + image_header::FormatName(format));
+  }
+  PixbufPtr pixbuf = PixbufLoader(format).Decode(bytes);
+  if (!EndIsPresent(bytes, format)) Fail(format, "dados corrompidos");
+  return pixbuf;
 }
 
 CairoSurfacePtr NewSurface(cairo_format_t format, int width, int height) {
@@ -30,319 +203,70 @@ CairoSurfacePtr NewSurface(cairo_format_t format, int width, int height) {
   return surface;
 }
 
-// ---- PNG ----
-
-struct ByteReader {
-  std::string_view Bytes;
-  std::size_t Position = 0;
-};
-
-cairo_status_t ReadBytes(void* closure, unsigned char* data, unsigned int length) {
-  auto* reader = static_cast<ByteReader*>(closure);
-  if (reader->Bytes.size() - reader->Position < length) return CAIRO_STATUS_READ_ERROR;
-  std::memcpy(data, reader->Bytes.data() + reader->Position, length);
-  reader->Position += length;
-  return CAIRO_STATUS_SUCCESS;
-}
-
-// ---- BMP ----
-
-std::uint32_t Read16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
-}
-
-std::uint32_t Read32(std::string_view bytes, std::size_t at) {
-  return Read16(bytes, at) | Read16(bytes, at + 2) << 16;
-}
-
-std::uint32_t ReadBigEndian16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) << 8 |
-         static_cast<unsigned char>(bytes[at + 1]);
-}
-
-std::uint32_t ReadBigEndian32(std::string_view bytes, std::size_t at) {
-  return ReadBigEndian16(bytes, at) << 16 | ReadBigEndian16(bytes, at + 2);
-}
-
-// A channel described by a bit mask (16- and 32-bit pictures), scaled to 8 bits.
-struct Channel {
-  std::uint32_t Mask = 0;
-  int Shift = 0;
-  std::uint32_t Maximum = 0;
-
-  explicit Channel(std::uint32_t mask = 0) : Mask(mask) {
-    if (mask == 0) return;
-    while (((mask >> Shift) & 1U) == 0) ++Shift;
-    Maximum = mask >> Shift;
-  }
-  std::uint32_t Extract(std::uint32_t pixel) const {
-    if (Mask == 0 || Maximum == 0) return 0;
-    return ((pixel & Mask) >> Shift) * 255U / Maximum;
-  }
-};
-
-struct BmpHeader {
-  std::int64_t Width = 0, Height = 0;
-  bool TopDown = false;
-  int BitsPerPixel = 0;
-  std::uint32_t Compression = 0;
-  std::size_t PixelOffset = 0;
-  std::size_t PaletteOffset = 0;
-  std::size_t PaletteEntrySize = 4;
-  std::size_t PaletteColors = 0;
-  Channel Red, Green, Blue, Alpha;
-};
-
-constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3, kBiAlphaBitfields = 6;
-
-BmpHeader ReadBmpHeader(std::string_view bytes) {
-  const std::string format = "BMP";
-  if (bytes.size() < 26 || bytes[0] != 'B' || bytes[1] != 'M') Fail(format, "cabeçalho ausente");
-  BmpHeader header;
-  header.PixelOffset = Read32(bytes, 10);
-  const std::size_t infoSize = Read32(bytes, 14);
-  if (infoSize < 12 || 14 + infoSize > bytes.size()) Fail(format, "cabeçalho truncado");
-  if (infoSize == 12) {
-    header.Width = Read16(bytes, 18);
-    header.Height = Read16(bytes, 20);
-    header.BitsPerPixel = static_cast<int>(Read16(bytes, 24));
-    header.PaletteEntrySize = 3;
-  } else {
-    if (infoSize < 40) Fail(format, "cabeçalho desconhecido");
-    header.Width = static_cast<std::int32_t>(Read32(bytes, 18));
-    const auto height = static_cast<std::int32_t>(Read32(bytes, 22));
-    header.TopDown = height < 0;
-    header.Height = height < 0 ? -static_cast<std::int64_t>(height) : height;
-    header.BitsPerPixel = static_cast<int>(Read16(bytes, 28));
-    header.Compression = Read32(bytes, 30);
-    header.PaletteColors = Read32(bytes, 46);
-  }
-  header.PaletteOffset = 14 + infoSize;
-
-  const int bits = header.BitsPerPixel;
-  if (header.Compression == kBiBitfields || header.Compression == kBiAlphaBitfields) {
-    if (bits != 16 && bits != 32)
-      Fail(format, "máscaras de cor em " + std::to_string(bits) + " bits");
-    // The masks follow a 40-byte header; larger headers carry them inside.
-    const std::size_t masksAt = 14 + 40;
-    const bool withAlpha = header.Compression == kBiAlphaBitfields || infoSize >= 56;
-    if (masksAt + (withAlpha ? 16 : 12) > bytes.size()) Fail(format, "máscaras de cor truncadas");
-    header.Red = Channel(Read32(bytes, masksAt));
-    header.Green = Channel(Read32(bytes, masksAt + 4));
-    header.Blue = Channel(Read32(bytes, masksAt + 8));
-    if (withAlpha) header.Alpha = Channel(Read32(bytes, masksAt + 12));
-    if (infoSize == 40) header.PaletteOffset += header.Compression == kBiAlphaBitfields ? 16 : 12;
-  } else if (header.Compression != kBiRgb) {
-    Fail(format, "compressão não suportada (tipo " + std::to_string(header.Compression) + ")");
-  } else if (bits == 16) {
-    header.Red = Channel(0x7C00);
-    header.Green = Channel(0x03E0);
-    header.Blue = Channel(0x001F);
-  } else if (bits == 32) {
-    header.Red = Channel(0x00FF0000);
-    header.Green = Channel(0x0000FF00);
-    header.Blue = Channel(0x000000FF);
-    header.Alpha = Channel(0xFF000000);
-  }
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-    Fail(format, std::to_string(bits) + " bits por pixel");
-  }
-  if (bits <= 8) {
-    const std::size_t maximum = std::size_t{1} << bits;
-    if (header.PaletteColors == 0 || header.PaletteColors > maximum) header.PaletteColors = maximum;
-    if (header.PaletteOffset + header.PaletteColors * header.PaletteEntrySize > bytes.size()) {
-      Fail(format, "paleta truncada");
-    }
-  }
-  CheckPixelCount(format, header.Width, header.Height);
-  return header;
-}
-
-}  // namespace
-
-CairoSurfacePtr DecodePng(const std::string& bytes) {
-  static constexpr std::string_view kSignature("\x89PNG\r\n\x1a\n", 8);
-  if (std::string_view(bytes).substr(0, kSignature.size()) != kSignature) {
-    Fail("PNG", "assinatura ausente");
-  }
-  // The header chunk comes first; a size claimed there is checked before any pixel memory is
-  // taken for it.
-  if (bytes.size() < 24 || bytes.compare(12, 4, "IHDR") != 0) Fail("PNG", "cabeçalho ausente");
-  CheckPixelCount("PNG", ReadBigEndian32(bytes, 16), ReadBigEndian32(bytes, 20));
-  ByteReader reader{bytes};
-  CairoSurfacePtr surface(cairo_image_surface_create_from_png_stream(&ReadBytes, &reader));
-  // Cairo reports libpng's complaints about damaged data as a lack of memory, so every
-  // failure here is taken for what it almost always is.
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) Fail("PNG", "dados corrompidos");
-  return surface;
-}
-
-CairoSurfacePtr DecodeBmp(const std::string& data) {
-  const std::string_view bytes(data);
-  const BmpHeader header = ReadBmpHeader(bytes);
-  const int width = static_cast<int>(header.Width);
-  const int height = static_cast<int>(header.Height);
-  const std::size_t rowBytes =
-      ((static_cast<std::size_t>(width) * static_cast<std::size_t>(header.BitsPerPixel) + 31) /
-       32) *
-      4;
-  if (header.PixelOffset > bytes.size() ||
-      (bytes.size() - header.PixelOffset) / rowBytes < static_cast<std::size_t>(height)) {
-    Fail("BMP", "pixels truncados");
-  }
-
-  // Alpha in a 32-bit picture is often left at zero by programs that do not use it; such a
-  // picture is opaque, not invisible.
-  bool usesAlpha = false;
-  if (header.Alpha.Mask != 0) {
-    for (int y = 0; y < height && !usesAlpha; ++y) {
-      const std::size_t row = header.PixelOffset + static_cast<std::size_t>(y) * rowBytes;
-      for (int x = 0; x < width; ++x) {
-        const std::uint32_t pixel = header.BitsPerPixel == 32
-                                        ? Read32(bytes, row + static_cast<std::size_t>(x) * 4)
-                                        : Read16(bytes, row + static_cast<std::size_t>(x) * 2);
-        if (header.Alpha.Extract(pixel) != 0) {
-          usesAlpha = true;
-          break;
-        }
-      }
-    }
-  }
+// GdkPixbuf keeps R, G, B (, A) bytes with straight alpha; Cairo wants native 32-bit words
+// with premultiplied colour.
+CairoSurfacePtr ToSurface(GdkPixbuf* pixbuf) {
+  const int width = gdk_pixbuf_get_width(pixbuf);
+  const int height = gdk_pixbuf_get_height(pixbuf);
+  const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+  const bool hasAlpha = gdk_pixbuf_get_has_alpha(pixbuf) && channels == 4;
+  const int sourceStride = gdk_pixbuf_get_rowstride(pixbuf);
+  const guint8* source = gdk_pixbuf_read_pixels(pixbuf);
 
   CairoSurfacePtr surface =
-      NewSurface(usesAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
+      NewSurface(hasAlpha ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, width, height);
   cairo_surface_flush(surface.get());
   unsigned char* target = cairo_image_surface_get_data(surface.get());
-  const int stride = cairo_image_surface_get_stride(surface.get());
-
-  auto paletteColour = [&](std::size_t index) -> std::uint32_t {
-    if (index >= header.PaletteColors) return 0xFF000000U;
-    const std::size_t at = header.PaletteOffset + index * header.PaletteEntrySize;
-    const auto blue = static_cast<unsigned char>(bytes[at]);
-    const auto green = static_cast<unsigned char>(bytes[at + 1]);
-    const auto red = static_cast<unsigned char>(bytes[at + 2]);
-    return 0xFF000000U | std::uint32_t{red} << 16 | std::uint32_t{green} << 8 | blue;
-  };
-
+  const int targetStride = cairo_image_surface_get_stride(surface.get());
   for (int y = 0; y < height; ++y) {
-    // Bottom-up unless the height was negative.
-    const int sourceRow = header.TopDown ? y : height - 1 - y;
-    const std::size_t row = header.PixelOffset + static_cast<std::size_t>(sourceRow) * rowBytes;
-    auto* out = reinterpret_cast<std::uint32_t*>(target + static_cast<std::ptrdiff_t>(y) * stride);
-    for (int x = 0; x < width; ++x) {
-      const auto column = static_cast<std::size_t>(x);
-      std::uint32_t argb = 0;
-      switch (header.BitsPerPixel) {
-        case 1:
-        case 4:
-        case 8: {
-          const int bits = header.BitsPerPixel;
-          const std::size_t bitOffset = column * static_cast<std::size_t>(bits);
-          const auto byte = static_cast<unsigned char>(bytes[row + bitOffset / 8]);
-          const int shift = 8 - bits - static_cast<int>(bitOffset % 8);
-          argb = paletteColour((byte >> shift) & ((1U << bits) - 1));
-          break;
-        }
-        case 24: {
-          const std::size_t at = row + column * 3;
-          argb = 0xFF000000U | std::uint32_t{static_cast<unsigned char>(bytes[at + 2])} << 16 |
-                 std::uint32_t{static_cast<unsigned char>(bytes[at + 1])} << 8 |
-                 static_cast<unsigned char>(bytes[at]);
-          break;
-        }
-        default: {
-          const std::uint32_t pixel = header.BitsPerPixel == 32 ? Read32(bytes, row + column * 4)
-                                                                : Read16(bytes, row + column * 2);
-          const std::uint32_t alpha = usesAlpha ? header.Alpha.Extract(pixel) : 255U;
-          // Cairo wants premultiplied colour.
-          const std::uint32_t red = header.Red.Extract(pixel) * alpha / 255U;
-          const std::uint32_t green = header.Green.Extract(pixel) * alpha / 255U;
-          const std::uint32_t blue = header.Blue.Extract(pixel) * alpha / 255U;
-          argb = alpha << 24 | red << 16 | green << 8 | blue;
-          break;
-        }
-      }
-      out[x] = argb;
+    const guint8* in = source + static_cast<std::ptrdiff_t>(y) * sourceStride;
+    unsigned char* out = target + static_cast<std::ptrdiff_t>(y) * targetStride;
+    for (int x = 0; x < width; ++x, in += channels, out += 4) {
+      const std::uint32_t alpha = hasAlpha ? in[3] : 255U;
+      auto premultiplied = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
+      const std::uint32_t pixel = alpha << 24 | premultiplied(in[0]) << 16 |
+                                  premultiplied(in[1]) << 8 | premultiplied(in[2]);
+      std::memcpy(out, &pixel, sizeof pixel);
     }
   }
   cairo_surface_mark_dirty(surface.get());
   return surface;
 }
 
-CairoSurfacePtr WrapJpeg(const std::string& data) {
-  const std::string_view bytes(data);
-  const std::string format = "JPEG";
-  if (bytes.size() < 4 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-      static_cast<unsigned char>(bytes[1]) != 0xD8) {
-    Fail(format, "assinatura ausente");
-  }
-  // Walk the marker segments up to the frame header, which gives the size; a scan must follow
-  // it for the picture to hold anything.
-  int width = 0, height = 0, components = 0;
-  bool scanFound = false;
-  std::size_t at = 2;
-  while (at + 4 <= bytes.size() && !scanFound) {
-    if (static_cast<unsigned char>(bytes[at]) != 0xFF) Fail(format, "marcador inválido");
-    const auto marker = static_cast<unsigned char>(bytes[at + 1]);
-    if (marker == 0xFF) {  // fill byte
-      ++at;
-      continue;
-    }
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-      at += 2;
-      continue;
-    }
-    if (marker == 0xD9) break;
-    const std::size_t length = ReadBigEndian16(bytes, at + 2);
-    if (length < 2 || at + 2 + length > bytes.size()) Fail(format, "segmento truncado");
-    const bool frame =
-        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (frame) {
-      if (length < 8) Fail(format, "quadro truncado");
-      height = static_cast<int>(ReadBigEndian16(bytes, at + 5));
-      width = static_cast<int>(ReadBigEndian16(bytes, at + 7));
-      components = static_cast<unsigned char>(bytes[at + 9]);
-    }
-    if (marker == 0xDA) scanFound = true;
-    at += 2 + length;
-  }
-  if (width == 0 || height == 0 || !scanFound) Fail(format, "quadro ausente ou sem dados");
-  if (components != 1 && components != 3) {
-    Fail(format, std::to_string(components) + " componentes de cor (use RGB ou tons de cinza)");
-  }
-  CheckPixelCount(format, width, height);
-
-  // The PDF embeds the JPEG data as it is; raster pages need the pixels. A picture in one of
-  // the rarer encodings shows there as a pale box rather than as nothing at all.
-  CairoSurfacePtr surface = DecodeBaselineJpeg(data);
-  if (!surface) {
-    surface = NewSurface(CAIRO_FORMAT_RGB24, width, height);
-    CairoPtr cr(cairo_create(surface.get()));
-    cairo_set_source_rgb(cr.get(), 0.9, 0.9, 0.9);
-    cairo_paint(cr.get());
-  }
-  auto copy = std::make_unique<std::string>(data);
-  const auto* copyBytes = reinterpret_cast<const unsigned char*>(copy->data());
-  const std::size_t copyLength = copy->size();
+// The PDF embeds a JPEG as it is rather than as decoded pixels.
+void AttachJpegData(cairo_surface_t* surface, const std::string& bytes) {
+  auto copy = std::make_unique<std::string>(bytes);
+  const auto* data = reinterpret_cast<const unsigned char*>(copy->data());
   const cairo_status_t status = cairo_surface_set_mime_data(
-      surface.get(), CAIRO_MIME_TYPE_JPEG, copyBytes, copyLength,
+      surface, CAIRO_MIME_TYPE_JPEG, data, copy->size(),
       [](void* owned) { std::unique_ptr<std::string> release(static_cast<std::string*>(owned)); },
       copy.get());
   if (status != CAIRO_STATUS_SUCCESS) throw Exception("Memória insuficiente para a imagem.");
   copy.release();  // now owned by the surface, released with it
+}
+
+// Pictures are loaded in the runtime, which has no decoder of its own: this one is installed
+// wherever the rendering side is linked, before any picture can be loaded.
+const bool kSizeReaderInstalled = [] {
+  image_header::InstallSizeReader(&ReadImageSize);
+  return true;
+}();
+
+}  // namespace
+
+CairoSurfacePtr DecodeImage(const std::string& bytes, TGraphicFormat format) {
+  if (bytes.empty()) throw Exception("Imagem vazia.");
+  const PixbufPtr pixbuf = DecodePixbuf(bytes, format);
+  CairoSurfacePtr surface = ToSurface(pixbuf.get());
+  if (format == TGraphicFormat::JPEG) AttachJpegData(surface.get(), bytes);
   return surface;
 }
 
 CairoSurfacePtr DecodeImage(const TBitmap& bitmap) {
-  if (bitmap.Empty()) throw Exception("Imagem vazia.");
-  switch (bitmap.Format()) {
-    case TGraphicFormat::PNG:
-      return DecodePng(bitmap.Bytes());
-    case TGraphicFormat::BMP:
-      return DecodeBmp(bitmap.Bytes());
-    case TGraphicFormat::JPEG:
-      return WrapJpeg(bitmap.Bytes());
-  }
-  throw Exception("Formato de imagem desconhecido.");
+  return DecodeImage(bitmap.Bytes(), bitmap.Format());
+}
+
+image_header::PixelSize ReadImageSize(const std::string& bytes, TGraphicFormat format) {
+  const PixbufPtr pixbuf = DecodePixbuf(bytes, format);
+  return {gdk_pixbuf_get_width(pixbuf.get()), gdk_pixbuf_get_height(pixbuf.get())};
 }

@@ -1,19 +1,23 @@
-// Turns the encoded bytes of a TBitmap into a Cairo surface ready to paint. PNG is decoded by
-// Cairo; uncompressed BMP (1, 4, 8, 16, 24 and 32 bits) and baseline JPEG by us. A JPEG also
-// carries its original bytes as the surface's JPEG data, which the PDF embeds as they are.
+// Turns the encoded bytes of a TBitmap into a Cairo surface ready to paint, through gdk-pixbuf
+// (PNG, JPEG, BMP, GIF, TIFF and ICO). A JPEG also carries its original bytes as the surface's
+// JPEG data, which the PDF embeds as they are.
 #pragma once
 
 #include <string>
 
+#include "core/ImageHeader.h"
 #include "TGraphic.h"
 #include "render/CairoHandles.h"
 
-// Larger pictures are refused rather than risking the memory of the run.
+// Larger pictures are refused rather than risking the memory of the run; Cairo draws no
+// surface wider or taller than kMaxImageSide.
 inline constexpr long long kMaxImagePixels = 40'000'000;
+inline constexpr int kMaxImageSide = 32767;
 
-// Raises Exception with a message naming the format when the bytes are not a readable image.
+// Raise Exception "Imagem <formato> inválida: ..." when the bytes are not a readable image of
+// that format, are damaged or truncated, or claim more pixels than the limits allow.
 CairoSurfacePtr DecodeImage(const TBitmap& bitmap);
+CairoSurfacePtr DecodeImage(const std::string& bytes, TGraphicFormat format);
 
-CairoSurfacePtr DecodePng(const std::string& bytes);
-CairoSurfacePtr DecodeBmp(const std::string& bytes);
-CairoSurfacePtr WrapJpeg(const std::string& bytes);
+// The pixel size of a readable image; this is the reader pictures are loaded with.
+image_header::PixelSize ReadImageSize(const std::string& bytes, TGraphicFormat format);

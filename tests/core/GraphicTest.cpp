@@ -1,4 +1,5 @@
 // Image formats told by their leading bytes, and pictures that refuse damaged data.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +8,7 @@
 
 #include "Exception.h"
 #include "TGraphic.h"
+#include "render/JpegSamples.h"
 
 namespace {
 
@@ -33,7 +35,8 @@ std::string PngChunk(const std::string& type, const std::string& data) {
          BigEndian32(Crc32(type + data));
 }
 
-std::string Png(std::uint32_t width, std::uint32_t height) {
+// A header with a correct checksum and a data chunk that holds no picture of that size.
+std::string PngHeader(std::uint32_t width, std::uint32_t height) {
   const std::string header =
       BigEndian32(width) + BigEndian32(height) + std::string("\x08\x02\0\0\0", 5);
   return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) +
@@ -41,15 +44,29 @@ std::string Png(std::uint32_t width, std::uint32_t height) {
          PngChunk("IEND", "");
 }
 
-std::string Jpeg(std::uint16_t width, std::uint16_t height) {
-  std::string frame = "\xFF\xC0";
-  frame += std::string("\x00\x0B\x08", 3);
-  frame += {static_cast<char>(height >> 8), static_cast<char>(height),
-            static_cast<char>(width >> 8), static_cast<char>(width)};
-  frame += std::string("\x01\x01\x11\x00", 4);
-  return std::string("\xFF\xD8", 2) + std::string("\xFF\xE0\x00\x04\x00\x00", 6) + frame +
-         std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10) + "\x12\x34\x56" + "\xFF\xD9";
+// A real picture of that size, as Cairo writes it.
+std::string Png(int width, int height) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  std::string bytes;
+  cairo_surface_write_to_png_stream(
+      surface,
+      [](void* closure, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &bytes);
+  cairo_surface_destroy(surface);
+  return bytes;
 }
+
+using render_test::kJpegColour;        // 32 x 32
+using render_test::kJpegWithRestarts;  // 48 x 32
+
+// One red pixel.
+const std::string kGif(
+    "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+    "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b",
+    35);
 
 std::string Bmp(int width, int height) {
   const std::uint32_t rowBytes = (24u * static_cast<std::uint32_t>(width) + 31) / 32 * 4;
@@ -71,9 +88,16 @@ TBitmap Load(const std::string& bytes, TGraphicFormat format) {
 
 TEST(GraphicClass, ToldByLeadingBytes) {
   EXPECT_EQ(GetGraphicClass(TMemoryStream(Png(1, 1))), TGraphicFormat::PNG);
-  EXPECT_EQ(GetGraphicClass(TMemoryStream(Jpeg(1, 1))), TGraphicFormat::JPEG);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream(kJpegColour)), TGraphicFormat::JPEG);
   EXPECT_EQ(GetGraphicClass(TMemoryStream(Bmp(1, 1))), TGraphicFormat::BMP);
-  EXPECT_EQ(GetGraphicClass(TMemoryStream("GIF89a....")), std::nullopt);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream(kGif)), TGraphicFormat::GIF);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream(std::string("II*\0\x08\0\0\0", 8))),
+            TGraphicFormat::TIFF);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream(std::string("MM\0*\0\0\0\x08", 8))),
+            TGraphicFormat::TIFF);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream(std::string("\0\0\1\0\1\0", 6))), TGraphicFormat::ICO);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream(std::string("\0\0\1\0\0\0", 6))), std::nullopt);
+  EXPECT_EQ(GetGraphicClass(TMemoryStream("GIF90a....")), std::nullopt);
   EXPECT_EQ(GetGraphicClass(TMemoryStream("")), std::nullopt);
   EXPECT_EQ(GetGraphicClass(TMemoryStream("B")), std::nullopt);
 }
@@ -83,8 +107,10 @@ TEST(PictureLoading, ReadsThePixelSizeOfEachFormat) {
   EXPECT_EQ(std::pair(png.Width(), png.Height()), std::pair(640, 200));
   EXPECT_EQ(png.Format(), TGraphicFormat::PNG);
   EXPECT_FALSE(png.Empty());
-  const TBitmap jpeg = Load(Jpeg(300, 120), TGraphicFormat::JPEG);
-  EXPECT_EQ(std::pair(jpeg.Width(), jpeg.Height()), std::pair(300, 120));
+  const TBitmap jpeg = Load(kJpegWithRestarts, TGraphicFormat::JPEG);
+  EXPECT_EQ(std::pair(jpeg.Width(), jpeg.Height()), std::pair(48, 32));
+  const TBitmap gif = Load(kGif, TGraphicFormat::GIF);
+  EXPECT_EQ(std::pair(gif.Width(), gif.Height()), std::pair(1, 1));
   const TBitmap bmp = Load(Bmp(3, -2), TGraphicFormat::BMP);  // top-down rows
   EXPECT_EQ(std::pair(bmp.Width(), bmp.Height()), std::pair(3, 2));
 }
@@ -104,13 +130,15 @@ void ExpectInvalid(const std::string& bytes, TGraphicFormat format) {
     Load(bytes, format);
     ADD_FAILURE() << "accepted " << bytes.size() << " bytes";
   } catch (const Exception& error) {
-    EXPECT_EQ(std::string(error.what()).rfind("Imagem inválida: ", 0), 0u) << error.what();
+    const std::string message = error.what();
+    EXPECT_EQ(message.rfind("Imagem ", 0), 0u) << message;
+    EXPECT_NE(message.find(" inválida: "), std::string::npos) << message;
   }
 }
 
 TEST(PictureLoading, EveryTruncationIsRefusedWithAClearMessage) {
   for (const auto& [bytes, format] :
-       {std::pair{Png(4, 4), TGraphicFormat::PNG}, std::pair{Jpeg(4, 4), TGraphicFormat::JPEG},
+       {std::pair{Png(4, 4), TGraphicFormat::PNG}, std::pair{kJpegColour, TGraphicFormat::JPEG},
         std::pair{Bmp(4, 4), TGraphicFormat::BMP}}) {
     for (std::size_t length = 0; length < bytes.size(); ++length) {
       ExpectInvalid(bytes.substr(0, length), format);
@@ -123,9 +151,13 @@ TEST(PictureLoading, DamagedOrMislabelledDataIsRefused) {
   damaged[20] ^= 0x01;  // inside IHDR: its checksum no longer matches
   ExpectInvalid(damaged, TGraphicFormat::PNG);
   ExpectInvalid(Png(4, 4), TGraphicFormat::JPEG);
-  ExpectInvalid(Jpeg(4, 4), TGraphicFormat::BMP);
-  ExpectInvalid(Png(0, 4), TGraphicFormat::PNG);
-  ExpectInvalid(Jpeg(0, 4), TGraphicFormat::JPEG);
+  ExpectInvalid(kJpegColour, TGraphicFormat::BMP);
+  ExpectInvalid(PngHeader(0, 4), TGraphicFormat::PNG);
+  ExpectInvalid(PngHeader(4, 4), TGraphicFormat::PNG);  // too little data for its pixels
+  std::string noHeight = kJpegColour;
+  const std::size_t frame = noHeight.find("\xFF\xC0");
+  noHeight[frame + 5] = noHeight[frame + 6] = '\0';
+  ExpectInvalid(noHeight, TGraphicFormat::JPEG);
   ExpectInvalid(Bmp(0, 4), TGraphicFormat::BMP);
   ExpectInvalid(std::string(64, '\xFF'), TGraphicFormat::JPEG);
   std::string hugeBmp = Bmp(2, 2);

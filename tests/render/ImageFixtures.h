@@ -47,41 +47,4 @@ inline std::string Bgr(unsigned char red, unsigned char green, unsigned char blu
   return std::string{static_cast<char>(blue), static_cast<char>(green), static_cast<char>(red)};
 }
 
-// The structure of a baseline JPEG: start, frame header, scan header, entropy-coded bytes and
-// end. The scan is not real picture data; only the structure is read here, and the PDF
-// embeds the bytes as they are.
-inline std::string JpegStructure(int width, int height, int components = 3) {
-  std::string bytes = "\xFF\xD8";
-  bytes += "\xFF\xE0";
-  bytes += std::string("\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00", 16);
-  bytes += "\xFF\xC0";
-  const int frameLength = 8 + 3 * components;
-  bytes += static_cast<char>(frameLength >> 8);
-  bytes += static_cast<char>(frameLength & 0xFF);
-  bytes += static_cast<char>(8);
-  bytes += static_cast<char>(height >> 8);
-  bytes += static_cast<char>(height & 0xFF);
-  bytes += static_cast<char>(width >> 8);
-  bytes += static_cast<char>(width & 0xFF);
-  bytes += static_cast<char>(components);
-  for (int c = 1; c <= components; ++c) {
-    bytes += static_cast<char>(c);
-    bytes += static_cast<char>(0x11);
-    bytes += static_cast<char>(0);
-  }
-  bytes += "\xFF\xDA";
-  const int scanLength = 6 + 2 * components;
-  bytes += static_cast<char>(0);
-  bytes += static_cast<char>(scanLength);
-  bytes += static_cast<char>(components);
-  for (int c = 1; c <= components; ++c) {
-    bytes += static_cast<char>(c);
-    bytes += static_cast<char>(0);
-  }
-  bytes += std::string("\x00\x3F\x00", 3);
-  bytes += std::string(16, '\x55');
-  bytes += "\xFF\xD9";
-  return bytes;
-}
-
 }  // namespace render_test
