@@ -1,12 +1,15 @@
 // Test support: runs the `kdr` command of the build tree as a caller would, capturing its exit
-// status and both output streams.
+// status and both output streams. Every run, list or describe must leave its SQLite database
+// byte for byte as it was: the helper checks it for every test that runs the command.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,9 +33,32 @@ inline std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
+// The SQLite file that `kdr arguments...` reads without writing: the `--db sqlite:PATH` of a
+// run, list or describe.
+inline std::optional<std::filesystem::path> DatabaseReadBy(
+    const std::vector<std::string>& arguments) {
+  if (arguments.empty() ||
+      (arguments[0] != "run" && arguments[0] != "list" && arguments[0] != "describe")) {
+    return std::nullopt;
+  }
+  for (size_t i = 0; i + 1 < arguments.size(); ++i) {
+    if (arguments[i] == "--db" && arguments[i + 1].rfind("sqlite:", 0) == 0) {
+      return std::filesystem::path(arguments[i + 1].substr(7));
+    }
+  }
+  return std::nullopt;
+}
+
+inline std::optional<std::string> ContentOf(const std::filesystem::path& path) {
+  if (!std::filesystem::exists(path)) return std::nullopt;
+  return ReadFile(path);
+}
+
 // Runs `kdr arguments...` with no standard input; `scratch` is a folder for the captured output.
 inline Outcome RunKdr(const std::vector<std::string>& arguments,
                       const std::filesystem::path& scratch) {
+  const auto database = DatabaseReadBy(arguments);
+  const auto before = database ? ContentOf(*database) : std::nullopt;
   std::string command = ShellQuote(KDR_BINARY);
   for (const auto& argument : arguments) command += " " + ShellQuote(argument);
   const auto out = scratch / "kdr-stdout.txt";
@@ -45,5 +71,8 @@ inline Outcome RunKdr(const std::vector<std::string>& arguments,
   outcome.Err = ReadFile(err);
   std::filesystem::remove(out);
   std::filesystem::remove(err);
+  if (database && ContentOf(*database) != before) {
+    ADD_FAILURE() << "kdr changed the database it only reads: " << *database;
+  }
   return outcome;
 }
