@@ -31,6 +31,21 @@ std::size_t CodePointBytes(std::string_view text, std::size_t count) {
   return static_cast<std::size_t>(end - text.data());
 }
 
+// The first character boundary at or after `offset` of valid UTF-8 `text` (its size at most).
+std::size_t CharacterBoundary(std::string_view text, std::size_t offset) {
+  while (offset < text.size() && (static_cast<unsigned char>(text[offset]) & 0xC0) == 0x80) {
+    ++offset;
+  }
+  return std::min(offset, text.size());
+}
+
+// Windows of the paragraph that Pango lays out at a time (see BreakLines), in bytes.
+constexpr std::size_t kFirstWindow = 1024;
+constexpr std::size_t kSmallestWindow = 64;
+constexpr std::size_t kLinesPerWindow = 8;
+// The last lines of a window, which its artificial end may have broken differently.
+constexpr std::size_t kUnsettledLines = 2;
+
 std::string WrapCacheKey(const std::string& text, const TFont& font, double width) {
   std::string key;
   key.reserve(text.size() + font.Family.size() + 48);
@@ -77,6 +92,72 @@ struct FontMetrics::Impl {
   WrapCache Wrapped;
   SharedLayout Layout{pango_text::CreateMeasuringContext()};
   std::vector<std::pair<TFont, double>> LineHeights;
+
+  struct BrokenLine {
+    std::string_view Text;
+    double EstimatedWidth;  // as shaped inside the paragraph
+  };
+
+  // Pango's own line breaks. Pango shapes again the rest of a paragraph for every line it
+  // breaks, so one long paragraph would cost the square of its length: a description of
+  // 100,000 characters took half a minute. A line's break depends only on its own text and on
+  // what closely follows it, so the paragraph is laid out a window of a few lines at a time:
+  // the lines well inside a window are final, and the next window starts where the first line
+  // that may not be final starts.
+  std::vector<BrokenLine> BreakLines(std::string_view text, const TFont& font, double width) {
+    std::vector<BrokenLine> broken;
+    // An unbounded width does not wrap: the whole paragraph is one window.
+    std::size_t window = std::isfinite(width) ? kFirstWindow : text.size();
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t end = CharacterBoundary(text, start + window);
+      const bool whole = end == text.size();
+      const std::string_view part = text.substr(start, end - start);
+      std::vector<BrokenLine> lines = BreakWindow(part, font, width);
+      if (whole) {
+        broken.insert(broken.end(), lines.begin(), lines.end());
+        return broken;
+      }
+      if (lines.size() <= kUnsettledLines) {
+        window *= 2;  // lines longer than the window: widen it until some are settled
+        continue;
+      }
+      const std::size_t settled = lines.size() - kUnsettledLines;
+      broken.insert(broken.end(), lines.begin(),
+                    lines.begin() + static_cast<std::ptrdiff_t>(settled));
+      const std::size_t next = static_cast<std::size_t>(lines[settled].Text.data() - text.data());
+      // Room for a few lines of the length just seen keeps every window's cost bounded.
+      const std::size_t lineBytes = std::max<std::size_t>(1, (next - start) / settled);
+      window = std::max(kSmallestWindow, lineBytes * (kLinesPerWindow + kUnsettledLines));
+      start = next;
+    }
+  }
+
+  // Lays `part` out at `width` and returns its lines, blanks at their ends left out.
+  std::vector<BrokenLine> BreakWindow(std::string_view part, const TFont& font, double width) {
+    PangoLayout* layout = Layout.Get();
+    Layout.SetText(part, font);
+    // A box narrower than one Pango unit still gets one character per line, never an endless
+    // or empty result.
+    if (std::isfinite(width)) {
+      const double pangoWidth = std::clamp(std::floor(width * kPointsPerUnit * PANGO_SCALE), 1.0,
+                                           static_cast<double>(G_MAXINT / 2));
+      pango_layout_set_width(layout, static_cast<int>(pangoWidth));
+    }
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    std::vector<BrokenLine> lines;
+    for (GSList* item = pango_layout_get_lines_readonly(layout); item; item = item->next) {
+      auto* line = static_cast<PangoLayoutLine*>(item->data);
+      const std::string_view lineText = TrimTrailingBlanks(part.substr(
+          static_cast<std::size_t>(line->start_index), static_cast<std::size_t>(line->length)));
+      int end = 0;
+      pango_layout_line_index_to_x(line, line->start_index + static_cast<int>(lineText.size()),
+                                   FALSE, &end);
+      lines.push_back(
+          BrokenLine{lineText, static_cast<double>(end) / PANGO_SCALE * kUnitsPerPoint});
+    }
+    return lines;
+  }
 
   double WidthInUnits(std::string_view text, const TFont& font) {
     Layout.SetText(text, font);
@@ -126,31 +207,7 @@ std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, con
   if (const std::vector<std::string>* known = FImpl->Wrapped.Find(key)) return *known;
 
   const std::string valid = pango_text::ValidUtf8(text);
-  PangoLayout* layout = FImpl->Layout.Get();
-  FImpl->Layout.SetText(valid, font);
-  // A box narrower than one Pango unit still gets one character per line, never an endless
-  // or empty result; an unbounded width does not wrap.
-  if (std::isfinite(width)) {
-    const double pangoWidth = std::clamp(std::floor(width * kPointsPerUnit * PANGO_SCALE), 1.0,
-                                         static_cast<double>(G_MAXINT / 2));
-    pango_layout_set_width(layout, static_cast<int>(pangoWidth));
-  }
-  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-
-  struct BrokenLine {
-    std::string_view Text;
-    double EstimatedWidth;  // as shaped inside the paragraph
-  };
-  std::vector<BrokenLine> broken;
-  for (GSList* item = pango_layout_get_lines_readonly(layout); item; item = item->next) {
-    auto* line = static_cast<PangoLayoutLine*>(item->data);
-    const std::string_view lineText = TrimTrailingBlanks(std::string_view(valid).substr(
-        static_cast<std::size_t>(line->start_index), static_cast<std::size_t>(line->length)));
-    int end = 0;
-    pango_layout_line_index_to_x(line, line->start_index + static_cast<int>(lineText.size()), FALSE,
-                                 &end);
-    broken.push_back(BrokenLine{lineText, static_cast<double>(end) / PANGO_SCALE * kUnitsPerPoint});
-  }
+  const std::vector<Impl::BrokenLine> broken = FImpl->BreakLines(valid, font, width);
 
   // A line shaped on its own differs from its shape inside the paragraph only by kerning or
   // ligatures at its ends, a small fraction of the font size; lines with more room to spare
@@ -158,7 +215,7 @@ std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, con
   const double safeMargin = 0.5 * font.Size * kUnitsPerPoint;
   std::vector<std::string> lines;
   lines.reserve(broken.size());
-  for (const BrokenLine& line : broken) {
+  for (const Impl::BrokenLine& line : broken) {
     if (line.Text.empty()) {
       lines.emplace_back();
     } else if (line.EstimatedWidth <= width - safeMargin) {

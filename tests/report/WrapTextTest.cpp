@@ -1,6 +1,10 @@
 // Re-flowing a list of text lines to a label's width with the metrics that draw the text.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <string>
+#include <vector>
+
 #include "Exception.h"
 #include "SysUtils.h"
 #include "report/ReportTestSupport.h"
@@ -96,4 +100,59 @@ TEST(WrapText, LabelWithoutWidthLeavesTheListAlone) {
   run.Writer->WrapText(list, run.Writer->LabelByName("Etiqueta5"), true, true);
   EXPECT_EQ(list.Lines(), (std::vector<std::string>{"um texto que não cabe em lugar nenhum", ""}));
   EXPECT_THROW(run.Writer->WrapText(list, nullptr, true, true), Exception);
+}
+
+// Pango breaks a paragraph line by line and shapes the rest of it again for each line, so a
+// long description used to cost the square of its length (100,000 characters: 26 s).
+TEST(WrapText, ALongDescriptionWithoutBlanksWrapsInLinearTime) {
+  WriterHarness run(DescriptionLayout(525));
+  TjxsLabel* label = run.Writer->LabelByName("Etiqueta5");
+  const std::string text(100'000, 'A');
+  TStringList list;
+  list.Add(text);
+  const auto started = std::chrono::steady_clock::now();
+  run.Writer->WrapText(list, label, true, true);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+  EXPECT_LT(took.count(), 2.0);
+
+  ASSERT_GT(list.Count(), 1000);
+  std::string joined;
+  for (const std::string& line : list) joined += line;
+  EXPECT_EQ(joined, text);
+  // Every line but the last is full: one more letter would not have fitted.
+  for (int i = 0; i + 1 < list.Count(); ++i) {
+    ASSERT_GT(SharedMetrics().TextWidth(list[i] + "A", label->Font()), 525.0) << i;
+  }
+}
+
+// A long paragraph is broken a stretch at a time; where one stretch meets the next, lines must
+// break exactly as they would inside one: each line holds every word that fits.
+TEST(WrapText, ALongParagraphUsesTheRoomOfEveryLine) {
+  WriterHarness run(DescriptionLayout(180));
+  TjxsLabel* label = run.Writer->LabelByName("Etiqueta5");
+  const std::vector<std::string> words = {"Guia",  "de",  "recolhimento", "do",   "FGTS",
+                                          "março", "São", "José",         "DARF", "IRPJ",
+                                          "e",     "GPS", "competência",  "a",    "0001234-56"};
+  std::string text;
+  for (std::size_t i = 0; text.size() < 20'000; ++i) {
+    text += words[(i * 7 + i / 3) % words.size()] + " ";
+  }
+  text.pop_back();
+  TStringList list;
+  list.Add(text);
+  run.Writer->WrapText(list, label, true, true);
+
+  ASSERT_GT(list.Count(), 100);
+  std::string joined;
+  for (int i = 0; i < list.Count(); ++i) {
+    const std::string& line = list[i];
+    EXPECT_LE(SharedMetrics().TextWidth(line, label->Font()), 180.0) << line;
+    if (i + 1 < list.Count()) {
+      const std::string next = list[i + 1].substr(0, list[i + 1].find(' '));
+      ASSERT_GT(SharedMetrics().TextWidth(line + " " + next, label->Font()), 180.0)
+          << "line " << i << ": \"" << line << "\" had room for \"" << next << "\"";
+    }
+    joined += line;
+  }
+  EXPECT_EQ(WithoutBlanks(joined), WithoutBlanks(text));
 }
