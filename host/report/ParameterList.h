@@ -20,5 +20,14 @@ std::unique_ptr<TjxsPowerParam> BuildParameterList(const ReportDefinition& defin
 // required parameter that is empty. A disabled editor cannot be filled in, so it is skipped.
 void CheckRequiredParameters(const TjxsPowerParam& params);
 
+// Checks every value by its parameter's type, so that a run never starts on a value the report
+// would silently read as something else. An integer parameter takes an integer (32 bits, the
+// width reports read it with), a choice parameter one of the values of its current choices;
+// both may be empty. Both are held trimmed afterwards, integers in plain digits, so that every
+// report reads them alike. Dates and inclusion expressions are left to the reports, whose own
+// messages say what is wrong with them. Raises EjxsError "Valor inválido para <Caption>
+// (<name>): ..." for the first value that is refused.
+void CheckParameterValues(TjxsPowerParam& params);
+
 // Name to current text of every parameter (what ReportDefinition::SectionsFor takes).
 std::map<std::string, std::string> ParameterValues(const TjxsPowerParam& params);

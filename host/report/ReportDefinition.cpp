@@ -1,7 +1,10 @@
 #include "report/ReportDefinition.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -207,7 +210,27 @@ class DefinitionReader {
     if (parameter.Type == "choice" && parameter.Choices.empty()) {
       Fail(where, "parâmetro de escolha sem \"choices\"");
     }
+    CheckDefault(parameter, where);
     return parameter;
+  }
+
+  // A default the run would refuse as a given value would make every run fail.
+  void CheckDefault(const ParameterDefinition& parameter, const std::string& where) const {
+    const std::string value = Trim(parameter.Default);
+    if (value.empty()) return;
+    if (parameter.Type == "integer") {
+      const std::int64_t number = StrToInt64Def(value, 0);
+      if (number != StrToInt64Def(value, 1) || number < std::numeric_limits<int>::min() ||
+          number > std::numeric_limits<int>::max()) {
+        Fail(where, "\"default\" deve ser um número inteiro");
+      }
+    }
+    if (parameter.Type == "choice") {
+      const bool listed = std::any_of(
+          parameter.Choices.begin(), parameter.Choices.end(),
+          [&value](const std::string& line) { return line.substr(line.find('=') + 1) == value; });
+      if (!listed) Fail(where, "\"default\" deve ser um dos valores de \"choices\"");
+    }
   }
 
   void RequireParameter(const ReportDefinition& definition, const std::string& name,

@@ -60,6 +60,7 @@ void ReplayParameterForm(const TjfmBaseDllClass& reportClass, TjfmReport& report
     }
   }
   CheckRequiredParameters(params);
+  CheckParameterValues(params);
 }
 
 }  // namespace

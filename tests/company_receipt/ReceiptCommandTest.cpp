@@ -144,12 +144,25 @@ TEST_F(ReceiptCommand, BadParametersEndTheRunWithTheirMessage) {
   const fs::path output = FFolder / "recibo.pdf";
   Outcome outcome = Receipt({"pOrdenacao=9"}, "pdf", output.string());
   EXPECT_EQ(outcome.Status, 1);
-  EXPECT_EQ(outcome.Err, "Ordenação inválida: 9. Escolha uma ordenação de 0 a 4.\n");
+  EXPECT_EQ(outcome.Err,
+            "Valor inválido para Ordenação (pOrdenacao): \"9\". Use um destes valores: 0 "
+            "(Protocolo), 1 (Protocolo e item), 2 (Data de lançamento), 3 (Empresa), 4 (Empresa e "
+            "estabelecimento); ou deixe vazio.\n");
   EXPECT_FALSE(fs::exists(output)) << "a refused run leaves no document";
+  // Text used to mean ordering 0 silently.
+  for (const char* refused : {"abc", "5", "-1", "1.0"}) {
+    outcome = Receipt({std::string("pOrdenacao=") + refused});
+    EXPECT_EQ(outcome.Status, 1) << refused;
+    EXPECT_NE(outcome.Err.find("(pOrdenacao): \"" + std::string(refused) + "\""), std::string::npos)
+        << outcome.Err;
+  }
+  for (const char* accepted : {"0", "1", "2", "3", "4", ""}) {
+    EXPECT_EQ(Receipt({std::string("pOrdenacao=") + accepted}).Status, 0) << accepted;
+  }
 
   outcome = Receipt({"pTipoPro=1 or 1=1"});
   EXPECT_EQ(outcome.Status, 1);
-  EXPECT_NE(outcome.Err.find("Tipo de protocolo inválido"), std::string::npos) << outcome.Err;
+  EXPECT_NE(outcome.Err.find("(pTipoPro): \"1 or 1=1\""), std::string::npos) << outcome.Err;
 
   outcome = Kdr({"run", "KdrProtocoloEmpresa", "--db", Url(), "-p", "pDataInicial=01/03/2026", "-p",
                  "pDataFinal=99/99/2026"});

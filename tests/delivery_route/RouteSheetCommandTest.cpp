@@ -153,9 +153,34 @@ TEST_F(RouteSheetCommandTest, ReportFormThatIsNoNumberFailsWithItsMessageAndNoFi
   const fs::path pdf = FFolder / "rotas.pdf";
   const Outcome outcome = RunSheet({"pTipoRel=detalhado"}, {"-o", pdf.string()});
   EXPECT_EQ(outcome.Status, 1);
-  EXPECT_NE(outcome.Err.find("Tipo de relatório inválido: \"detalhado\""), std::string::npos)
+  EXPECT_EQ(outcome.Err.rfind("Valor inválido para Tipo de relatório (pTipoRel): \"detalhado\". "
+                              "Use um destes valores: 1 (",
+                              0),
+            0u)
       << outcome.Err;
   EXPECT_FALSE(fs::exists(pdf));
+}
+
+// A number the form does not offer used to print a sheet of route lines under both headings.
+TEST_F(RouteSheetCommandTest, OnlyTheFormsOfTheDefinitionAreAccepted) {
+  FillOffice();
+  for (const char* refused : {"0", "4", "-5", "1.0"}) {
+    const Outcome outcome = RunSheet({std::string("pTipoRel=") + refused});
+    EXPECT_EQ(outcome.Status, 1) << refused;
+    EXPECT_NE(outcome.Err.find("(pTipoRel): \"" + std::string(refused) + "\""), std::string::npos)
+        << outcome.Err;
+    EXPECT_EQ(outcome.Out, "") << refused;
+  }
+  for (const char* refused : {"2", "sim", "true"}) {
+    const Outcome outcome = RunSheet({std::string("pMostrarEnd=") + refused});
+    EXPECT_EQ(outcome.Status, 1) << refused;
+    EXPECT_NE(outcome.Err.find("(pMostrarEnd)"), std::string::npos) << outcome.Err;
+  }
+  for (const char* accepted : {"1", "2", "3", " 3"}) {
+    const Outcome outcome = RunSheet({std::string("pTipoRel=") + accepted});
+    EXPECT_EQ(outcome.Status, 0) << accepted << ": " << outcome.Err;
+  }
+  EXPECT_EQ(RunSheet({"pMostrarEnd=1"}).Status, 0);
 }
 
 TEST_F(RouteSheetCommandTest, DescribeShowsTheFormsAndThePublishedAddressOperation) {

@@ -162,14 +162,30 @@ TEST_F(ProtocoloCommand, RefusedParametersExitWithTheMessage) {
   Outcome outcome = RunProtocolo({"pTipoPro=1 or 1=1"}, {"-o", output.string()});
   EXPECT_EQ(outcome.Status, 1);
   EXPECT_EQ(outcome.Err,
-            "Tipo de protocolo inválido: \"1 or 1=1\". Informe o código numérico do tipo, ou "
-            "deixe vazio para todos.\n");
+            "Valor inválido para Tipo de protocolo (número; vazio ou 0: todos) (pTipoPro): \"1 or "
+            "1=1\". Informe um número inteiro de -2147483648 a 2147483647.\n");
   EXPECT_FALSE(fs::exists(output));
 
   outcome = RunProtocolo({"pColuna=3"});
   EXPECT_EQ(outcome.Status, 1);
   EXPECT_EQ(outcome.Err,
-            "Colunas inválidas: \"3\". Use 0 para uma coluna de itens ou 1 para duas colunas.\n");
+            "Valor inválido para Itens em (pColuna): \"3\". Use um destes valores: 0 (Uma "
+            "coluna), 1 (Duas colunas); ou deixe vazio.\n");
+
+  // Every integer parameter is checked, also those the report reads only later (the logo's).
+  outcome = RunProtocolo({"pCodigoEmpresaLogo=abc"});
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_NE(outcome.Err.find("(pCodigoEmpresaLogo): \"abc\""), std::string::npos) << outcome.Err;
+
+  // Any mode but "G" used to print the compact layout silently.
+  for (const char* mode : {"X", "g", "grande"}) {
+    outcome = RunProtocolo({std::string("pOrigem=") + mode});
+    EXPECT_EQ(outcome.Status, 1) << mode;
+    EXPECT_NE(outcome.Err.find("(pOrigem): \"" + std::string(mode) + "\""), std::string::npos)
+        << outcome.Err;
+  }
+  EXPECT_EQ(RunProtocolo({"pOrigem=C"}).Status, 0);
+  EXPECT_EQ(RunProtocolo({"pOrigem="}).Status, 0) << "empty means the compact layout";
 
   outcome = Kdr({"run", "KdrProtocolo", "--db", Url(), "-p", "pDataInicial=01/03/2026", "-p",
                  "pDataFinal=00/03/2026"});

@@ -201,6 +201,13 @@ TEST_F(DefinitionFiles, EachMistakeIsNamedWithItsPlace) {
        "parâmetro \"pTipoRel\": parâmetro de escolha sem \"choices\""},
       {"choice without a value", [](json& d) { d["parameters"][1]["choices"][1] = "Resumido"; },
        "parâmetro \"pTipoRel\": cada item de \"choices\" deve ser um texto \"Legenda=valor\""},
+      {"choice default that is no choice", [](json& d) { d["parameters"][1]["default"] = "3"; },
+       "parâmetro \"pTipoRel\": \"default\" deve ser um dos valores de \"choices\""},
+      {"integer default that is no integer",
+       [](json& d) {
+         d["parameters"].push_back({{"name", "pCopia"}, {"type", "integer"}, {"default", "um"}});
+       },
+       "parâmetro \"pCopia\": \"default\" deve ser um número inteiro"},
       {"filter naming no parameter", [](json& d) { d["filters"][0]["parameter"] = "pNada"; },
        "filtro 1: o parâmetro \"pNada\" não existe na definição"},
       {"filters without their place in the statement", [](json& d) { d["statement"] = "select 1"; },

@@ -156,3 +156,61 @@ TEST(ParameterEditors, FreeTextEditorsHaveNoChoicesToLose) {
   params.EdFindFieldControl("pEscrit")->RefreshChoices();
   EXPECT_EQ(params.GetValues("pEscrit"), "Contábil");
 }
+
+TEST(CheckingValues, IntegerParametersTakeOnlyIntegers) {
+  auto params = BuildParameterList(ProtocolParameters(), {{"pCopia", "abc"}});
+  EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }),
+            "Valor inválido para Cópias (pCopia): \"abc\". Informe um número inteiro de "
+            "-2147483648 a 2147483647.");
+  for (const char* refused : {"1.5", "2,0", "0x10", "3 vias", "99999999999", "1e3"}) {
+    params->SetValues("pCopia", refused);
+    EXPECT_NE(EjxsMessage([&] { CheckParameterValues(*params); }), "") << refused;
+  }
+  // What is accepted is held as every report reads it: trimmed, in plain digits.
+  for (const auto& [given, held] : std::vector<std::pair<std::string, std::string>>{
+           {" 7 ", "7"}, {"+3", "3"}, {"007", "7"}, {"-2", "-2"}, {"", ""}, {"  ", ""}}) {
+    params->SetValues("pCopia", given);
+    EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }), "") << given;
+    EXPECT_EQ(params->GetValues("pCopia"), held) << given;
+  }
+}
+
+TEST(CheckingValues, ChoiceParametersTakeOnlyTheirValuesOrNothing) {
+  auto params = BuildParameterList(ProtocolParameters(), {{"pOrdenacao", "1"}});
+  EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }),
+            "Valor inválido para Ordenação (pOrdenacao): \"1\". Use um destes valores: 0 "
+            "(Protocolo), 2 (Data de lançamento); ou deixe vazio.");
+  for (const char* refused : {"abc", "-0", "02", "Protocolo", "Protocolo=0"}) {
+    params->SetValues("pOrdenacao", refused);
+    EXPECT_NE(EjxsMessage([&] { CheckParameterValues(*params); }), "") << refused;
+  }
+  for (const auto& [given, held] :
+       std::vector<std::pair<std::string, std::string>>{{"2", "2"}, {" 0 ", "0"}, {"", ""}}) {
+    params->SetValues("pOrdenacao", given);
+    EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }), "") << given;
+    EXPECT_EQ(params->GetValues("pOrdenacao"), held) << given;
+  }
+  // Dates, codes and free text are the reports' to judge.
+  params->SetValues("pDataInicial", "31/02/2026");
+  params->SetValues("pCodigoEmpresa", "1,,x");
+  EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }), "");
+}
+
+TEST(CheckingValues, TheChoicesTheFormLeftAreTheOnesThatCount) {
+  auto params = BuildParameterList(ProtocolParameters(), {{"pOrdenacao", "7"}});
+  TStringList& choices = params->EdFindFieldControl("pOrdenacao")->GetFieldDefinicao();
+  choices.Clear();
+  choices.Add("Por filial=7");
+  EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }), "");
+  params->SetValues("pOrdenacao", "0");
+  EXPECT_EQ(EjxsMessage([&] { CheckParameterValues(*params); }),
+            "Valor inválido para Ordenação (pOrdenacao): \"0\". Use um destes valores: 7 (Por "
+            "filial); ou deixe vazio.");
+}
+
+TEST(CheckingValues, AHugeValueIsEchoedShort) {
+  auto params = BuildParameterList(ProtocolParameters(), {{"pCopia", std::string(100'000, '9')}});
+  const std::string message = EjxsMessage([&] { CheckParameterValues(*params); });
+  EXPECT_LT(message.size(), 200u) << message;
+  EXPECT_NE(message.find("\"" + std::string(60, '9') + "...\""), std::string::npos) << message;
+}
