@@ -1,6 +1,9 @@
 #include "TKdrProtocolo.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <string>
 
 #include "DataAccess.h"
 #include "Exception.h"
@@ -12,6 +15,10 @@ namespace {
 // Rows of a block, its header row included.
 constexpr int kCapacidadeGrande = 13;
 constexpr int kCapacidadeCompacta = 6;
+
+// Copies of each protocol, as many as the form's field takes: every copy is a row of the work
+// set, so an absurd number would exhaust the memory before anything prints.
+constexpr std::int64_t kMaximoCopias = 99;
 // Texts up to this length (line breaks counted) are taken to fit the description label as
 // they are; longer ones are re-flowed to its width.
 constexpr int kTamanhoSemQuebra = 70;
@@ -159,7 +166,13 @@ void TKdrProtocolo::ImprimirInterno() {
 
 void TKdrProtocolo::LerParametros() {
   FTipoImpressao = RepParam("pOrigem");
-  FQuantCopias = StrToIntDef(RepParam("pCopia"), 1);
+  // A text that is not a number gives one copy; zero or fewer print nothing.
+  const std::int64_t copias = StrToInt64Def(RepParam("pCopia"), 1);
+  if (copias > kMaximoCopias) {
+    throw EjxsError("Número de vias inválido: " + std::to_string(copias) + ". Informe no máximo " +
+                    std::to_string(kMaximoCopias) + " vias de cada protocolo.");
+  }
+  FQuantCopias = static_cast<int>(std::max<std::int64_t>(copias, 0));
   // Only one or two columns have a layout to print into.
   const std::string coluna = Trim(RepParam("pColuna"));
   FColuna = coluna.empty() ? 0 : StrToIntDef(coluna, -1);

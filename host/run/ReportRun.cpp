@@ -1,5 +1,7 @@
 #include "run/ReportRun.h"
 
+#include <new>
+
 #include "DataAccess.h"
 #include "Exception.h"
 #include "SysUtils.h"
@@ -101,6 +103,19 @@ ReportRun::ReportRun(const std::string& report) {
 
 RunResult ReportRun::Run(const std::map<std::string, std::string>& given, PageSink& sink,
                          const FontMetrics& metrics, ProgressReporter* progress) const {
+  // A report asked for absurd work (a huge number of copies, a giant text) may exhaust the
+  // memory anywhere in the run. By the time this handler runs, the run's data sets, pages and
+  // report objects are released, so there is room again to say so plainly.
+  try {
+    return RunChecked(given, sink, metrics, progress);
+  } catch (const std::bad_alloc&) {
+    throw Exception("Memória insuficiente para executar o relatório " + FDefinition.Name +
+                    ". Restrinja a seleção (datas, empresas, vias) e tente de novo.");
+  }
+}
+
+RunResult ReportRun::RunChecked(const std::map<std::string, std::string>& given, PageSink& sink,
+                                const FontMetrics& metrics, ProgressReporter* progress) const {
   RejectUnknownParameters(FDefinition, given);
   std::unique_ptr<TjxsPowerParam> params = BuildParameterList(FDefinition, given);
   const TjfmBaseDllClass& reportClass = FPlugin->ReportClass();

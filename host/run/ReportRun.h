@@ -28,12 +28,16 @@ class ReportRun {
   const TjfmBaseDllClass& ReportClass() const { return FPlugin->ReportClass(); }
 
   // Runs on the host connection with the given parameter texts (name -> text). Raises
-  // UsageError for a parameter the definition does not have; whatever the report raises
-  // passes on unchanged.
+  // UsageError for a parameter the definition does not have and EjxsError for a value its
+  // type does not allow, both before the report starts; an exhausted memory becomes an
+  // Exception saying so; whatever else the report raises passes on unchanged.
   RunResult Run(const std::map<std::string, std::string>& given, PageSink& sink,
                 const FontMetrics& metrics, ProgressReporter* progress) const;
 
  private:
+  RunResult RunChecked(const std::map<std::string, std::string>& given, PageSink& sink,
+                       const FontMetrics& metrics, ProgressReporter* progress) const;
+
   ReportDefinition FDefinition;
   std::unique_ptr<PluginLibrary> FPlugin;
 };

@@ -3,6 +3,7 @@
 // after-section event, messages, progress), and can be asked to fail.
 #include <atomic>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "DataAccess.h"
@@ -71,6 +72,8 @@ class TKdrTeste : public TjfmBaseDll {
         RepParam("pNomeEstab", itens->FieldByName("NOMEESTAB").AsString());
         RepPrintSection(2);
         if (falha == "2") throw Exception("Falha no meio da impressão.");
+        // As an allocation that fails half-way through a run would.
+        if (falha == "3") throw std::bad_alloc();
       }
       linhas.SetText(itens->FieldByName("DESCRITEM").AsString());
       if (linhas.Count() == 0) linhas.Add("");

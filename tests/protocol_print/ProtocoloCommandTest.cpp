@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -191,6 +192,28 @@ TEST_F(ProtocoloCommand, RefusedParametersExitWithTheMessage) {
                  "pDataFinal=00/03/2026"});
   EXPECT_EQ(outcome.Status, 1);
   EXPECT_EQ(outcome.Err, "Data final invalida!\n");
+}
+
+// Every copy is a row of the work set: a million of them used to grow the process to
+// gigabytes and end in a bare std::bad_alloc.
+TEST_F(ProtocoloCommand, CopiesAreBoundedBeforeAnyWork) {
+  const fs::path output = FFolder / "protocolo.pdf";
+  const auto started = std::chrono::steady_clock::now();
+  Outcome outcome = RunProtocolo({"pCopia=1000000"}, {"-o", output.string()});
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 10);
+  EXPECT_EQ(outcome.Status, 1);
+  EXPECT_EQ(outcome.Err,
+            "Número de vias inválido: 1000000. Informe no máximo 99 vias de cada protocolo.\n");
+  EXPECT_FALSE(fs::exists(output));
+  EXPECT_EQ(RunProtocolo({"pCopia=100"}).Status, 1);
+
+  EXPECT_EQ(RunProtocolo({"pCopia=99"}).Status, 0);
+  // No copies print nothing, as before.
+  for (const char* none : {"0", "-3"}) {
+    outcome = RunProtocolo({std::string("pCopia=") + none});
+    EXPECT_EQ(outcome.Status, 0) << none << ": " << outcome.Err;
+    EXPECT_TRUE(json::parse(outcome.Out)["pages"].empty()) << none;
+  }
 }
 
 TEST_F(ProtocoloCommand, DescribeListsThePublishedOperations) {
