@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TjClientDataSet.h"
+#include "KdrApi.h"
 #include "Variant.h"
 
 // A statement prepared once and run many times (bulk inserts of the demo data).
@@ -41,11 +42,11 @@ class DatabaseEngine {
 
 // Opens "sqlite:PATH" (created when missing), "postgresql://..." or "firebird://...".
 // Raises Exception with a clear message for an unknown or unsupported URL.
-std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url);
+KDR_API std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url);
 
 // The host's own connection, which ExecutarSQL and PegarValorCampo use. Raises Exception when
 // no database is open.
-class HostConnection {
+class KDR_API HostConnection {
  public:
   static void Set(DatabaseEngine* engine);
   static DatabaseEngine& Get();
