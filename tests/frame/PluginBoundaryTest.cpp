@@ -61,13 +61,19 @@ TEST(PluginBoundary, PluginsExportTheirEntryPointsAlone) {
   }
 }
 
-TEST(PluginBoundary, PluginsNeedNoDrawingLibrary) {
+TEST(PluginBoundary, PluginsAndTheRuntimeNeedNoDrawingLibrary) {
   for (const fs::path& plugin : BuiltPlugins()) {
     const std::string needed = CommandOutput("readelf -d '" + plugin.string() + "'");
     ASSERT_NE(needed.find("libkdrruntime"), std::string::npos) << plugin;
     for (const char* library : {"libcairo", "libpango", "libsqlite3"}) {
       EXPECT_EQ(needed.find(library), std::string::npos) << plugin << " needs " << library;
     }
+  }
+  const fs::path runtime = fs::path(KDR_PLUGIN_DIR).parent_path() / "lib" / "libkdrruntime.so";
+  const std::string needed = CommandOutput("readelf -d '" + runtime.string() + "'");
+  ASSERT_NE(needed.find("NEEDED"), std::string::npos) << runtime;
+  for (const char* library : {"libcairo", "libpango", "libgdk_pixbuf"}) {
+    EXPECT_EQ(needed.find(library), std::string::npos) << "the runtime needs " << library;
   }
 }
 
