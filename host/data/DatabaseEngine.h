@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "TjClientDataSet.h"
 #include "KdrApi.h"
+#include "TjClientDataSet.h"
 #include "Variant.h"
 
 // A statement prepared once and run many times (bulk inserts of the demo data).
