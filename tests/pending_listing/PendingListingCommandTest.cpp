@@ -153,4 +153,8 @@ TEST_F(PendingListingTest, PlanOrOrderingOutsideTheirChoicesIsRefused) {
   ExpectRefused(kPendentes, {"pCodigoEmpresa=1 or 1=1"}, "Expressão de códigos inválida");
 }
 
+TEST_F(PendingListingTest, DemoOfficePrintsEveryPlan) {
+  ExpectDemoPrintsEveryPlan(kPendentes, {"pDataInicial=01/05/2026", "pDataFinal=30/06/2026"});
+}
+
 }  // namespace

@@ -163,6 +163,21 @@ class ListingTest : public ::testing::Test {
     return codes;
   }
 
+  // Every plan of a listing prints groups and totals from the demo office over `period`.
+  void ExpectDemoPrintsEveryPlan(const std::string& report,
+                                 const std::vector<std::string>& period) {
+    FDatabase = FFolder / "demo.sqlite";
+    ASSERT_EQ(Kdr({"db", "demo", "--db", Url()}).Status, 0);
+    for (const std::string plan : {"0", "1", "2", "3"}) {
+      std::vector<std::string> parameters = period;
+      parameters.push_back("pQuebra=" + plan);
+      const json document = RunJson(report, parameters);
+      EXPECT_GE(Bands(document, 10).size(), 2u) << report << " plan " << plan;
+      EXPECT_GE(Bands(document, 12).size(), 2u) << report << " plan " << plan;
+      EXPECT_TRUE(document["messages"].empty()) << report << " plan " << plan;
+    }
+  }
+
   fs::path FFolder;
   fs::path FDatabase;
 };

@@ -236,6 +236,33 @@ TEST_F(WrittenOffListingTest, PageBreakOnABreakColumnStartsEachGroupOnItsOwnPage
   EXPECT_EQ(Value(byDate["pages"][2]["bands"][4], "RTitulo"), "Empresa: 2 - Oficina São José");
 }
 
+// Around a full page of one company's protocols, the total lands at the foot of the page or
+// beyond it: every page starts with the column titles, and a total pushed to a new page comes
+// under its group's title.
+TEST_F(WrittenOffListingTest, TotalThatDoesNotFitMovesToANewPageUnderItsGroupTitle) {
+  Execute("delete from PROTOCOLO");
+  bool totalMoved = false;
+  for (int count = 1; count <= 75; ++count) {
+    Add({1000 + count, 1, 1, "2026-02-20", "2026-02-20 09:00:00", 7, "2026-03-05 10:00:00", 8});
+    if (count < 60) continue;
+    const json document = List({});
+    for (const json& page : document["pages"]) {
+      std::vector<int> sections;
+      for (const json& band : page["bands"]) sections.push_back(band["section"]);
+      ASSERT_GE(sections.size(), 4u) << count;
+      EXPECT_EQ(std::vector<int>(sections.begin(), sections.begin() + 3),
+                (std::vector<int>{kSecaoCabecalhoPagina, kSecaoTitulosEmpresa, kSecaoSeparador}))
+          << count;
+      EXPECT_NE(sections[3], kSecaoTotalQuebra) << "a total opens page of " << count;
+      totalMoved =
+          totalMoved || (sections[3] == kSecaoTituloQuebra && sections[4] == kSecaoTotalQuebra);
+    }
+    EXPECT_EQ(Values(document, kSecaoTotalQuebra, "R5"),
+              (std::vector<std::string>{std::to_string(count) + " Protocolos"}));
+  }
+  EXPECT_TRUE(totalMoved) << "no count put the total on a page of its own";
+}
+
 TEST_F(WrittenOffListingTest, PageBreakOnAColumnThePlanDoesNotGroupIsIgnoredWithAMessage) {
   const json document = List({"pQuebra=0", "pQuebraPag=2"});
   EXPECT_EQ(document["pages"].size(), 1u);
@@ -282,6 +309,10 @@ TEST_F(WrittenOffListingTest, DescribeShowsTheParametersWithTheirChoices) {
         "Data da Baixa=2", "Usuário=4", "Duas colunas=1", "pItensPro"}) {
     EXPECT_NE(outcome.Out.find(part), std::string::npos) << part << "\n" << outcome.Out;
   }
+}
+
+TEST_F(WrittenOffListingTest, DemoOfficePrintsEveryPlan) {
+  ExpectDemoPrintsEveryPlan(kBaixa, {"pItensPro=1-2", "pColuna=1"});
 }
 
 }  // namespace
