@@ -56,6 +56,8 @@ class KDR_API TjQuebra : public TObject {
   void ImprimirDetalhe();
   void FinalizarBloco();
   // Prints again the titles of the open groups, outermost first (after a forced page end).
+  // A group counts as open until its total has printed, so a total handler that moves to a
+  // new page gets its own group's title above it.
   void PrintCabecalho();
 
   TEventoTituloQuebra OnImprimirTitulo;

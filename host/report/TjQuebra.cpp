@@ -88,9 +88,10 @@ void TjQuebra::IniciarBloco() {
   for (int i = count - 1; i >= firstChanged; --i) {
     Level& level = levels[i];
     if (!level.Open) continue;
-    level.Open = false;
+    // Still open while its total prints: a total pushed to a new page reprints its own title.
     if (OnImprimirTotal)
       OnImprimirTotal(level.FooterText, pageEnds && i == firstChanged, level.Totals);
+    level.Open = false;
   }
   if (pageEnds) {
     for (int i = 0; i < firstChanged; ++i) {
@@ -124,8 +125,8 @@ void TjQuebra::FinalizarBloco() {
   auto& levels = FImpl->Levels;
   for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
     if (!level->Open) continue;
-    level->Open = false;
     if (OnImprimirTotal) OnImprimirTotal(level->FooterText, false, level->Totals);
+    level->Open = false;
   }
 }
 

@@ -141,6 +141,25 @@ TEST_F(BreakEngineTest, PrintCabecalhoRepeatsTheOpenTitlesOutermostFirst) {
   EXPECT_EQ(Log, (std::vector<std::string>{"title E1", "title F3"}));
 }
 
+TEST_F(BreakEngineTest, TotalHandlerThatMovesToANewPageReprintsTheClosingGroupsTitles) {
+  Load({{1, 1, 1}, {2, 1, 1}});
+  Declare();
+  // As a report does when the total does not fit: new page, open titles, then the total.
+  Engine.OnImprimirTotal = [this](const std::string& name, bool, const TjDoubleArray&) {
+    Log.push_back("new page");
+    Engine.PrintCabecalho();
+    Log.push_back("total " + name);
+  };
+  Walk();
+  const std::vector<std::string> expected = {
+      "title E1", "title F1",     "row 1/1",  "new page", "title E1",
+      "title F1", "total Filial", "new page", "title E1", "total Empresa",
+      "title E2", "title F1",     "row 2/1",  "new page", "title E2",
+      "title F1", "total Filial", "new page", "title E2", "total Empresa",
+  };
+  EXPECT_EQ(Log, expected);
+}
+
 TEST_F(BreakEngineTest, GroupsFollowTheCurrentIndexOrder) {
   // Indexed by branch first: branch 1 of both companies forms one outer group.
   Load({{1, 1, 1}, {2, 1, 1}, {1, 2, 1}}, "FILIAL;empresa;");
