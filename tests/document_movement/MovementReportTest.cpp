@@ -112,18 +112,6 @@ TEST_F(MovementReportTest, TheMovementStatementFollowsTheSelection) {
   }
 }
 
-TEST_F(MovementReportTest, TheEstablishmentSelectionKeepsOtherEstablishmentsMovementsOut) {
-  Document(14, 1, 2, "Livro fiscal");
-  Move({14, 1, 1, "2026-03-05", 1, std::nullopt, "Filial"});
-  MovementRun run(Period({{"pCodigoEstab", "2"}}));
-  run.Print();
-  EXPECT_EQ(Documents(run), (std::vector<std::string>{"11", "14"}));
-  EXPECT_EQ(Values(run.Bands(kSecaoMovimento), "RObservacaoMov"),
-            std::vector<std::string>{"Filial"});
-  EXPECT_EQ(Values(run.Bands(kSecaoCabecalhoEmpresa), "RCabEstab"),
-            std::vector<std::string>{"Estabelecimento 2 - Padaria Pão Quente - Filial"});
-}
-
 TEST_F(MovementReportTest, EqualDatesMakeAOneDayPeriod) {
   MovementRun run({{"pDataInicial", "10/03/2026"}, {"pDataFinal", "10/03/2026"}});
   run.Print();
@@ -174,23 +162,6 @@ TEST_F(MovementReportTest, AnEmptyDocumentListPrintsNothingAndRunsNoMovementStat
   run.Print();
   EXPECT_TRUE(run.Sections().empty());
   EXPECT_TRUE(run.Report->SQL().empty());
-}
-
-TEST_F(MovementReportTest, ALongHistoryKeepsTheCompanyHeaderOnEveryPage) {
-  Document(20, 1, 1, "Livro diário");
-  for (int sequence = 1; sequence <= 120; ++sequence) {
-    Move({20, sequence, 1, "2026-03-03", 1, sequence, "Conferência"});
-  }
-  MovementRun run(Period({{"pCodigoEmpresa", "1"}}));
-  run.Print();
-  ASSERT_GE(run.Sink.Pages.size(), 2u);
-  for (const Page& page : run.Sink.Pages) {
-    ASSERT_GE(page.Bands.size(), 2u);
-    EXPECT_EQ(page.Bands[0].Section, kSecaoCabecalhoPagina);
-    EXPECT_EQ(page.Bands[1].Section, kSecaoCabecalhoEmpresa);
-    EXPECT_EQ(ReportHarness::Value(page.Bands[1], "RCabEmpresa"), "Padaria Pão Quente Ltda");
-  }
-  EXPECT_EQ(run.Bands(kSecaoMovimento).size(), 123u);
 }
 
 }  // namespace

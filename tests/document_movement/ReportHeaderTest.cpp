@@ -29,18 +29,6 @@ class ReportHeaderTest : public MovementTest {
                                                   establishments, "", false);
   }
 
-  // The header band printed last.
-  const Band& LastHeader() {
-    Harness.Writer().Finish();
-    const std::vector<const Band*> bands = Harness.Bands();
-    const Band* last = nullptr;
-    for (const Band* band : bands) {
-      if (band->Section == kSecaoCabecalhoEmpresa) last = band;
-    }
-    EXPECT_NE(last, nullptr);
-    return *last;
-  }
-
   std::vector<std::string> PrintedCompanies() const {
     std::vector<std::string> names;
     for (const Band* band : Harness.Bands()) {
@@ -80,41 +68,29 @@ TEST_F(ReportHeaderTest, ReadsACompanyOnlyWhenTheCompanyChanges) {
                                       "Oficina São José", "Padaria Renomeada"}));
 }
 
-TEST_F(ReportHeaderTest, SeveralEstablishmentsShowTheHeadOffice) {
-  for (const std::string selection : {"", "1-2", "1,2"}) {
-    SCOPED_TRACE(selection);
+TEST_F(ReportHeaderTest, SeveralEstablishmentsShowTheHeadOfficeAndOneShowsItself) {
+  struct Case {
+    std::string Selection, Establishment, Registration;
+  };
+  const Case cases[] = {
+      {"", "Diversos estabelecimentos", "CNPJ: 11.222.333/0001-81"},
+      {"1-2", "Diversos estabelecimentos", "CNPJ: 11.222.333/0001-81"},
+      {"1,2", "Diversos estabelecimentos", "CNPJ: 11.222.333/0001-81"},
+      {" 2 ", "Estabelecimento 2 - Padaria Pão Quente - Filial", "CNPJ: 11.222.333/0002-62"},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.Selection);
     ReportHarness harness("KdrMovimentacaoDoc");
     TjCabecalhoRelatorio header(&harness.Writer(), false, false, false, false, false, {8, 8}, -1, 1,
-                                1, selection, "", false);
+                                1, test.Selection, "", false);
     header.Executar(1);
     header.ImpressaoCabecalho();
     harness.Writer().Finish();
     const Band& band = *harness.Bands().back();
-    EXPECT_EQ(ReportHarness::Value(band, "RCabEstab"), "Diversos estabelecimentos");
-    EXPECT_EQ(ReportHarness::Value(band, "RCabInscricao"), "CNPJ: 11.222.333/0001-81");
+    EXPECT_EQ(ReportHarness::Value(band, "RCabEstab"), test.Establishment);
+    EXPECT_EQ(ReportHarness::Value(band, "RCabInscricao"), test.Registration);
     EXPECT_EQ(ReportHarness::Value(band, "RCabEndereco"), "Rua Nove, 120 - Centro - Curitiba/PR");
   }
-}
-
-TEST_F(ReportHeaderTest, OneEstablishmentShowsItsOwnData) {
-  auto header = Header(" 2 ");
-  header->Executar(1);
-  header->ImpressaoCabecalho();
-  const Band& band = LastHeader();
-  EXPECT_EQ(ReportHarness::Value(band, "RCabEmpresa"), "Padaria Pão Quente Ltda");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabEstab"),
-            "Estabelecimento 2 - Padaria Pão Quente - Filial");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabInscricao"), "CNPJ: 11.222.333/0002-62");
-}
-
-TEST_F(ReportHeaderTest, ACompanyMissingFromTheDatabaseShowsItsCode) {
-  auto header = Header();
-  header->Executar(9);
-  header->ImpressaoCabecalho();
-  const Band& band = LastHeader();
-  EXPECT_EQ(ReportHarness::Value(band, "RCabEmpresa"), "Empresa 9");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabInscricao"), "");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabEndereco"), "");
 }
 
 TEST_F(ReportHeaderTest, TheLogoShowsBesideTheLabelsAndItsAbsenceMovesThemToTheMargin) {
@@ -155,21 +131,6 @@ TEST_F(ReportHeaderTest, TheLogoShowsBesideTheLabelsAndItsAbsenceMovesThemToTheM
     EXPECT_EQ(state->Left, 23) << label;
     EXPECT_EQ(state->Width, 754) << label;
   }
-}
-
-TEST_F(ReportHeaderTest, OmittedPartsAndFirstPageOnly) {
-  TjCabecalhoRelatorio header(&Harness.Writer(), true, true, true, true, true, {8, 8}, -1, 1, 1, "",
-                              "Março de 2026", true);
-  header.Executar(1);
-  header.ImpressaoCabecalho();
-  header.ImpressaoCabecalho();  // a later page: the header is for the first page only
-  Harness.Writer().Finish();
-  ASSERT_EQ(PrintedCompanies(), std::vector<std::string>{"PADARIA PÃO QUENTE LTDA"});
-  const Band& band = *Harness.Bands().back();
-  EXPECT_EQ(ReportHarness::Value(band, "RCabEstab"), "");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabInscricao"), "");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabEndereco"), "");
-  EXPECT_EQ(ReportHarness::Value(band, "RCabSubtitulo"), "Março de 2026");
 }
 
 }  // namespace
