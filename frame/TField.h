@@ -33,6 +33,7 @@ class KDR_API TField {
   int Precision() const { return FPrecision; }
   int Scale() const { return FScale; }
   int Index() const { return FIndex; }
+  TjClientDataSet& DataSet() const { return FOwner; }
 
   bool IsNull() const;
   Variant Value() const;

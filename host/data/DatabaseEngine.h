@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "KdrApi.h"
 #include "TjClientDataSet.h"
 #include "Variant.h"
 
@@ -48,14 +49,14 @@ enum class OpenMode { ReadOnly, ReadWriteCreate };
 // Opens "sqlite:PATH", "postgresql://..." or "firebird://...". ReadOnly never creates anything:
 // a missing database raises EDatabaseError saying that it does not exist. Raises Exception with a
 // clear message for an unknown or unsupported URL.
-std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mode);
+KDR_API std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mode);
 
 // The file of a "sqlite:PATH" URL, or empty for any other URL.
-std::string SqliteFileOf(const std::string& url);
+KDR_API std::string SqliteFileOf(const std::string& url);
 
 // The host's own connection, which ExecutarSQL and PegarValorCampo use. Raises Exception when
 // no database is open.
-class HostConnection {
+class KDR_API HostConnection {
  public:
   static void Set(DatabaseEngine* engine);
   static DatabaseEngine& Get();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "KdrApi.h"
 #include "Variant.h"
 
 enum class PlaceholderStyle {
@@ -22,12 +23,13 @@ struct NamedParameters {
   std::vector<std::size_t> Occurrences;  // for each placeholder in order, its index in Names
 };
 
-NamedParameters RewriteNamedParameters(const std::string& statement, PlaceholderStyle style);
+KDR_API NamedParameters RewriteNamedParameters(const std::string& statement,
+                                               PlaceholderStyle style);
 
 // The value of each distinct name, in order; raises Exception naming the parameters left
 // without a value when there are fewer values than names. Extra values are ignored.
-std::vector<Variant> ValuesForNames(const NamedParameters& parameters,
-                                    const std::vector<Variant>& values);
+KDR_API std::vector<Variant> ValuesForNames(const NamedParameters& parameters,
+                                            const std::vector<Variant>& values);
 // One value per placeholder, for engines whose placeholders are positional.
-std::vector<Variant> ValuesPerOccurrence(const NamedParameters& parameters,
-                                         const std::vector<Variant>& values);
+KDR_API std::vector<Variant> ValuesPerOccurrence(const NamedParameters& parameters,
+                                                 const std::vector<Variant>& values);

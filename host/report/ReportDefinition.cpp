@@ -313,6 +313,7 @@ class DefinitionReader {
     where = Within(outer, "seção " + std::to_string(section.Number));
     if (Member(entry, "height") == nullptr) Fail(where, "falta \"height\"");
     section.Height = Size(entry, "height", where, 0);
+    section.Name = Text(entry, "name", where, "");
     if (const json* elements = List(entry, "elements", where)) {
       int index = 0;
       for (const json& element : *elements) {

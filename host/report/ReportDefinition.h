@@ -46,6 +46,7 @@ struct ElementDefinition {
 
 struct SectionDefinition {
   int Number = 0;
+  std::string Name;  // optional; the plug-in's section constant of the same number repeats it
   double Height = 0;
   std::vector<ElementDefinition> Elements;
 };

@@ -100,7 +100,7 @@ TEST_F(DefinitionFiles, ReadsEveryPartOfADefinition) {
         { "type": "line", "left": 23, "top": 39, "width": 754, "height": 0, "thickness": 1.5 },
         { "type": "frame", "left": 0, "top": 0, "width": 10, "height": 10 }
       ] },
-      { "number": 13, "height": 14, "elements": [
+      { "number": 13, "name": "Item", "height": 14, "elements": [
         { "type": "label", "name": "Etiqueta5", "left": 23, "width": 300, "height": 28,
           "value": "pDesc", "multiline": true, "align": "right" } ] }
     ],
@@ -127,6 +127,8 @@ TEST_F(DefinitionFiles, ReadsEveryPartOfADefinition) {
   EXPECT_TRUE(definition.Statement.empty());
 
   ASSERT_EQ(definition.Sections.size(), 2u);
+  EXPECT_EQ(definition.Sections[0].Name, "");
+  EXPECT_EQ(definition.Sections[1].Name, "Item");
   const std::vector<ElementDefinition>& header = definition.Sections[0].Elements;
   ASSERT_EQ(header.size(), 4u);
   // A label's font is the definition's font with what the label overrides.

@@ -1,0 +1,185 @@
+// Test support shared by the grouped protocol listings: an office database the test fills with
+// companies, branches, users and protocols, `kdr run` of a listing read back from its JSON
+// document, and what the tests look for in it (sections, values, the protocol of each row).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/KdrProcess.h"
+
+namespace listing {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+// A protocol row. Dates are ISO texts as the database keeps them; an empty write-off date
+// leaves the protocol pending.
+struct Protocolo {
+  int Codigo;
+  int Empresa;
+  int Estab;
+  std::string Lancamento;  // yyyy-mm-dd
+  std::string Cadastro;    // yyyy-mm-dd hh:mm:ss
+  int Usuario;             // who registered it
+  std::string Baixa;       // yyyy-mm-dd hh:mm:ss, or empty
+  int UsuarioBaixa = 0;
+  std::string Recebedor = "";
+  int Tipo = 1;
+};
+
+class ListingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kdr-listing-XXXXXX";
+    FFolder = mkdtemp(pattern);
+    FDatabase = FFolder / "office.sqlite";
+    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
+    // Two companies, the first with two branches, and three users.
+    Execute(
+        "insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA) values (1, 'Padaria Pão Quente'), "
+        "(2, 'Oficina São José');"
+        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB) values "
+        "(1, 1, 'Padaria Pão Quente Ltda', 'Matriz'), (1, 2, 'Padaria Pão Quente Ltda', "
+        "'Filial Batel'), (2, 1, 'Oficina São José ME', 'Matriz');"
+        "insert into USUARIO values (7, 'maria', 'Maria Souza'), (8, 'joao', 'João Lima'), "
+        "(9, 'ana', 'Ana Prado');");
+  }
+  void TearDown() override { fs::remove_all(FFolder); }
+
+  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  Outcome Kdr(const std::vector<std::string>& arguments) const {
+    return RunKdr(arguments, FFolder);
+  }
+
+  void Execute(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+  }
+
+  static std::string Texto(const std::string& text) {
+    return text.empty() ? "null" : "'" + text + "'";
+  }
+
+  void Add(const Protocolo& p) const {
+    Execute(
+        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, TIPOPRO, "
+        "DATALCTOPRO, DATAHORACADASTRO, CODIGOUSUARIO, CODIGOUSUARIOINT, USUARIOEXT, "
+        "DATAHORABAIXA) values (" +
+        std::to_string(p.Codigo) + ", " + std::to_string(p.Empresa) + ", " +
+        std::to_string(p.Estab) + ", " + std::to_string(p.Tipo) + ", " + Texto(p.Lancamento) +
+        ", " + Texto(p.Cadastro) + ", " + std::to_string(p.Usuario) + ", " +
+        (p.UsuarioBaixa ? std::to_string(p.UsuarioBaixa) : "null") + ", " + Texto(p.Recebedor) +
+        ", " + Texto(p.Baixa) + ")");
+  }
+
+  void AddItem(int protocolo, int seq, const std::string& descricao, const std::string& valor,
+               const std::string& vencimento) const {
+    Execute(
+        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO, "
+        "CANCELADO) values (" +
+        std::to_string(protocolo) + ", " + std::to_string(seq) + ", '" + descricao + "', " + valor +
+        ", '" + vencimento + "', '0')");
+  }
+
+  // `kdr run` of the listing with the March 2026 period unless the parameters say otherwise.
+  Outcome Run(const std::string& report, const std::vector<std::string>& parameters,
+              const std::vector<std::string>& output = {"--format", "json", "-o", "-"}) const {
+    std::vector<std::string> arguments = {"run",
+                                          report,
+                                          "--db",
+                                          Url(),
+                                          "--quiet",
+                                          "-p",
+                                          "pDataInicial=01/03/2026",
+                                          "-p",
+                                          "pDataFinal=31/03/2026"};
+    for (const std::string& parameter : parameters) {
+      arguments.push_back("-p");
+      arguments.push_back(parameter);
+    }
+    arguments.insert(arguments.end(), output.begin(), output.end());
+    return Kdr(arguments);
+  }
+
+  json RunJson(const std::string& report, const std::vector<std::string>& parameters) const {
+    const Outcome outcome = Run(report, parameters);
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    if (outcome.Status != 0) return json::object({{"pages", json::array()}});
+    return json::parse(outcome.Out);
+  }
+
+  // The run fails with status 1 and a message holding `fragment`.
+  void ExpectRefused(const std::string& report, const std::vector<std::string>& parameters,
+                     const std::string& fragment) const {
+    const Outcome outcome = Run(report, parameters);
+    EXPECT_EQ(outcome.Status, 1) << outcome.Out;
+    EXPECT_NE(outcome.Err.find(fragment), std::string::npos) << outcome.Err;
+  }
+
+  static std::vector<int> Sections(const json& document) {
+    std::vector<int> sections;
+    for (const json& page : document["pages"]) {
+      for (const json& band : page["bands"]) sections.push_back(band["section"].get<int>());
+    }
+    return sections;
+  }
+  static std::vector<json> Bands(const json& document, int section) {
+    std::vector<json> bands;
+    for (const json& page : document["pages"]) {
+      for (const json& band : page["bands"]) {
+        if (band["section"] == section) bands.push_back(band);
+      }
+    }
+    return bands;
+  }
+  static std::string Value(const json& band, const std::string& name) {
+    return band["values"].contains(name) ? band["values"][name].get<std::string>() : "";
+  }
+  static std::vector<std::string> Values(const json& document, int section,
+                                         const std::string& name) {
+    std::vector<std::string> values;
+    for (const json& band : Bands(document, section)) values.push_back(Value(band, name));
+    return values;
+  }
+  // The protocol numbers of the detail rows, in print order.
+  static std::vector<int> Protocols(const json& document, int section) {
+    std::vector<int> codes;
+    for (const json& band : Bands(document, section)) {
+      codes.push_back(std::stoi(Value(band, "R0")));
+    }
+    return codes;
+  }
+
+  // Every plan of a listing prints groups and totals from the demo office over `period`.
+  void ExpectDemoPrintsEveryPlan(const std::string& report,
+                                 const std::vector<std::string>& period) {
+    FDatabase = FFolder / "demo.sqlite";
+    ASSERT_EQ(Kdr({"db", "demo", "--db", Url()}).Status, 0);
+    for (const std::string plan : {"0", "1", "2", "3"}) {
+      std::vector<std::string> parameters = period;
+      parameters.push_back("pQuebra=" + plan);
+      const json document = RunJson(report, parameters);
+      EXPECT_GE(Bands(document, 10).size(), 2u) << report << " plan " << plan;
+      EXPECT_GE(Bands(document, 12).size(), 2u) << report << " plan " << plan;
+      EXPECT_TRUE(document["messages"].empty()) << report << " plan " << plan;
+    }
+  }
+
+  fs::path FFolder;
+  fs::path FDatabase;
+};
+
+}  // namespace listing
