@@ -7,11 +7,13 @@
 #include "cli/Commands.h"
 #include "cli/InterruptCleanup.h"
 #include "cli/TerminalText.h"
+#include "render/ImageDecoding.h"
 #include "run/UsageError.h"
 
 int main(int argc, char** argv) {
   // An interrupted run leaves no temporary output behind.
   RemoveTemporaryFilesOnInterrupt();
+  InstallImageSizeReader();
   try {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (line.Command == "help") {

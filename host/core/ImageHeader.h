@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "KdrApi.h"
 #include "TGraphic.h"
 
 namespace image_header {
@@ -17,14 +18,14 @@ struct PixelSize {
 // Decodes `bytes` as an image of `format` and gives its size; raises Exception with a clear
 // message for damaged, truncated or oversized data.
 using SizeReader = PixelSize (*)(const std::string& bytes, TGraphicFormat format);
-void InstallSizeReader(SizeReader reader);
+KDR_API void InstallSizeReader(SizeReader reader);
 
 // Raises Exception "Imagem <formato> inválida: ..." when the bytes are not a readable image
 // of `format` (also when they are another format's, or no decoder is installed).
-PixelSize Read(const std::string& bytes, TGraphicFormat format);
+KDR_API PixelSize Read(const std::string& bytes, TGraphicFormat format);
 // The format told by the leading bytes; none when they are not those of a known image.
-TGraphicClass Detect(const std::string& bytes);
+KDR_API TGraphicClass Detect(const std::string& bytes);
 // "PNG", "JPEG", ... as messages name them.
-std::string FormatName(TGraphicFormat format);
+KDR_API std::string FormatName(TGraphicFormat format);
 
 }  // namespace image_header

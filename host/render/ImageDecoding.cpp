@@ -245,14 +245,11 @@ void AttachJpegData(cairo_surface_t* surface, const std::string& bytes) {
   copy.release();  // now owned by the surface, released with it
 }
 
-// Pictures are loaded in the runtime, which has no decoder of its own: this one is installed
-// wherever the rendering side is linked, before any picture can be loaded.
-const bool kSizeReaderInstalled = [] {
-  image_header::InstallSizeReader(&ReadImageSize);
-  return true;
-}();
-
 }  // namespace
+
+void InstallImageSizeReader() {
+  image_header::InstallSizeReader(&ReadImageSize);
+}
 
 CairoSurfacePtr DecodeImage(const std::string& bytes, TGraphicFormat format) {
   if (bytes.empty()) throw Exception("Imagem vazia.");

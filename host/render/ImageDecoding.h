@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/ImageHeader.h"
 #include "TGraphic.h"
+#include "core/ImageHeader.h"
 #include "render/CairoHandles.h"
 
 // Larger pictures are refused rather than risking the memory of the run; Cairo draws no
@@ -21,3 +21,7 @@ CairoSurfacePtr DecodeImage(const std::string& bytes, TGraphicFormat format);
 
 // The pixel size of a readable image; this is the reader pictures are loaded with.
 image_header::PixelSize ReadImageSize(const std::string& bytes, TGraphicFormat format);
+
+// Pictures are loaded in the runtime, which has no decoder of its own: the host installs this
+// one before any report runs (the command at its start, the tests through their shared setup).
+void InstallImageSizeReader();

@@ -147,9 +147,12 @@ TEST_F(PendingListingTest, PageBreakOnTheLaunchDateAndTheMessageForAColumnNotGro
 }
 
 TEST_F(PendingListingTest, PlanOrOrderingOutsideTheirChoicesIsRefused) {
-  ExpectRefused(kPendentes, {"pQuebra=4"}, "Quebra inválida: \"4\"");
-  ExpectRefused(kPendentes, {"pOrdenacao=4"}, "Ordenação inválida para esta quebra: \"4\"");
-  ExpectRefused(kPendentes, {"pOrdenacao=-1"}, "Ordenação inválida");
+  // The host checks each value against the choices the form offers for the plan.
+  ExpectRefused(kPendentes, {"pQuebra=4"}, "Valor inválido para Agrupar por (pQuebra): \"4\"");
+  ExpectRefused(kPendentes, {"pOrdenacao=4"},
+                "(pOrdenacao): \"4\". Use um destes valores: 0 (Protocolo), 1 (Filial), "
+                "2 (Usuário), 3 (Data Lançamento)");
+  ExpectRefused(kPendentes, {"pOrdenacao=-1"}, "(pOrdenacao): \"-1\"");
   ExpectRefused(kPendentes, {"pCodigoEmpresa=1 or 1=1"}, "Expressão de códigos inválida");
 }
 

@@ -210,7 +210,7 @@ TEST_F(WrittenOffListingTest, ItemsOnlyForProtocolTypesOneOrTwo) {
   AddItem(101, 1, "Guia DAS", "1234.5", "2026-03-20");
   for (const std::string types : {"3", "3-9"}) {
     // Whatever the column choice says: no items are asked for.
-    const json document = List({"pItensPro=" + types, "pColuna=7"});
+    const json document = List({"pItensPro=" + types, "pColuna=1"});
     for (const int section :
          {kSecaoCabecalhoItens, kSecaoTitulosItensDuasColunas, kSecaoItemDuasColunas,
           kSecaoTitulosItensUmaColuna, kSecaoItemUmaColuna}) {
@@ -276,17 +276,19 @@ TEST_F(WrittenOffListingTest, PageBreakOnAColumnThePlanDoesNotGroupIsIgnoredWith
 }
 
 TEST_F(WrittenOffListingTest, ParametersOutsideTheirChoicesAreRefusedBeforeAnythingPrints) {
-  ExpectRefused(kBaixa, {"pQuebra=4"}, "Quebra inválida: \"4\"");
-  ExpectRefused(kBaixa, {"pQuebra=-1"}, "Quebra inválida");
-  ExpectRefused(kBaixa, {"pQuebra=empresa"}, "Quebra inválida");
-  // Plan 1 offers positions 0 to 3 only.
+  // The host checks each value against the choices the form offers.
+  const std::string plan = "Valor inválido para Agrupar por (pQuebra): ";
+  ExpectRefused(kBaixa, {"pQuebra=4"}, plan + "\"4\"");
+  ExpectRefused(kBaixa, {"pQuebra=-1"}, plan);
+  ExpectRefused(kBaixa, {"pQuebra=empresa"}, plan);
+  // Plan 1 offers positions 0 to 3 only: the form refilled the choices for it.
   ExpectRefused(kBaixa, {"pQuebra=1", "pOrdenacao=4"},
-                "Ordenação inválida para esta quebra: \"4\"");
-  ExpectRefused(kBaixa, {"pOrdenacao=x"}, "Ordenação inválida");
-  ExpectRefused(kBaixa, {"pItensPro=1", "pColuna=2"}, "Colunas dos itens inválidas: \"2\"");
+                "Valor inválido para Ordenação dentro do grupo (pOrdenacao): \"4\". Use um destes "
+                "valores: 0 (Protocolo), 1 (Usuário), 2 (Data Lançamento), 3 (Data Baixa)");
+  ExpectRefused(kBaixa, {"pOrdenacao=x"}, "(pOrdenacao): \"x\"");
+  ExpectRefused(kBaixa, {"pItensPro=1", "pColuna=2"}, "Valor inválido para Itens em (pColuna)");
   // Also when the period has nothing to list.
-  ExpectRefused(kBaixa, {"pDataInicial=01/01/2020", "pDataFinal=02/01/2020", "pQuebra=9"},
-                "Quebra inválida");
+  ExpectRefused(kBaixa, {"pDataInicial=01/01/2020", "pDataFinal=02/01/2020", "pQuebra=9"}, plan);
 
   const listing::fs::path pdf = FFolder / "baixas.pdf";
   const Outcome outcome = Run(kBaixa, {"pQuebra=5"}, {"-o", pdf.string()});
