@@ -286,6 +286,12 @@ void AttachJpegData(cairo_surface_t* surface, const std::string& bytes) {
 // wherever the rendering side is linked, before any picture can be loaded.
 const bool kSizeReaderInstalled = [] {
   image_header::InstallSizeReader(&ReadImageSize);
+  // Every failure of a loader becomes a message of our own; on hostile data the loaders also
+  // complain on standard error (assertions on a refused size, for one), which only adds noise
+  // around that message.
+  g_log_set_handler(
+      "GdkPixbuf", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+      [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
   return true;
 }();
 
