@@ -13,7 +13,7 @@
 int main(int argc, char** argv) {
   // An interrupted run leaves no temporary output behind.
   RemoveTemporaryFilesOnInterrupt();
-  InstallImageSizeReader();
+  InstallImageDecoding();
   try {
     const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (line.Command == "help") {

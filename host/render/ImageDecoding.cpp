@@ -154,19 +154,20 @@ std::uint32_t LittleEndian32(const std::string& bytes, std::size_t at) {
   return value;
 }
 
-// The row count above cannot see the last bytes of some formats: the end chunk of a PNG, the
-// end marker of a JPEG, the transparency mask that closes an icon. A file without them was
-// cut short.
-bool EndIsPresent(const std::string& bytes, TGraphicFormat format) {
+// Checks made on the bytes before and after the loader sees them. Before: a BMP's header and
+// an icon's directory say where the pixels lie and the loaders take buffers of those sizes, so
+// places beyond the data are refused first. After: the row count above cannot see the last
+// bytes of some formats (the end chunk of a PNG, the end marker of a JPEG, the mask that
+// closes an icon); a file without them was cut short.
+bool LayoutFits(const std::string& bytes, TGraphicFormat format) {
   switch (format) {
-    case TGraphicFormat::PNG: {
-      const std::size_t end = bytes.rfind("IEND");
-      return end != std::string::npos && end + 8 <= bytes.size();  // the type and its checksum
-    }
-    case TGraphicFormat::JPEG: {
-      const std::size_t scan = bytes.find("\xFF\xDA");
-      return scan != std::string::npos && bytes.find("\xFF\xD9", scan) != std::string::npos;
-    }
+    case TGraphicFormat::BMP:
+      // The palette's colour count is multiplied into a buffer size there too, so that a huge
+      // count wraps around to a huge buffer.
+      return bytes.size() >= 18 && LittleEndian32(bytes, 10) < bytes.size() &&
+             std::uint64_t{14} + LittleEndian32(bytes, 14) <= bytes.size() &&
+             (bytes.size() < 50 || LittleEndian32(bytes, 14) < 40 ||
+              LittleEndian32(bytes, 46) <= 256);
     case TGraphicFormat::ICO: {
       const std::size_t count = static_cast<unsigned char>(bytes[4]) |
                                 static_cast<std::size_t>(static_cast<unsigned char>(bytes[5])) << 8;
@@ -184,12 +185,48 @@ bool EndIsPresent(const std::string& bytes, TGraphicFormat format) {
   }
 }
 
+// gdk-pixbuf's BMP loader takes its row buffer from the width in the header before it announces
+// the size, so an oversized BMP is refused on its header's word.
+void CheckBmpSize(const std::string& bytes) {
+  if (bytes.size() < 26) Fail(TGraphicFormat::BMP, "dados corrompidos");
+  // The old 12-byte header holds 16-bit sizes; later ones signed 32-bit sizes.
+  const bool oldHeader = LittleEndian32(bytes, 14) == 12;
+  const std::uint32_t sizes = LittleEndian32(bytes, 18);
+  const std::int64_t width =
+      oldHeader ? std::int64_t{sizes & 0xFFFF} : std::int64_t{static_cast<std::int32_t>(sizes)};
+  std::int64_t height = oldHeader
+                            ? std::int64_t{sizes >> 16}
+                            : std::int64_t{static_cast<std::int32_t>(LittleEndian32(bytes, 22))};
+  if (height < 0) height = -height;  // rows stored top-down
+  if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels) {
+    Fail(TGraphicFormat::BMP, "dimensões grandes demais (" + std::to_string(width) + " x " +
+                                  std::to_string(height) + ")");
+  }
+}
+
+bool EndIsPresent(const std::string& bytes, TGraphicFormat format) {
+  switch (format) {
+    case TGraphicFormat::PNG: {
+      const std::size_t end = bytes.rfind("IEND");
+      return end != std::string::npos && end + 8 <= bytes.size();  // the type and its checksum
+    }
+    case TGraphicFormat::JPEG: {
+      const std::size_t scan = bytes.find("\xFF\xDA");
+      return scan != std::string::npos && bytes.find("\xFF\xD9", scan) != std::string::npos;
+    }
+    default:
+      return true;
+  }
+}
+
 PixbufPtr DecodePixbuf(const std::string& bytes, TGraphicFormat format) {
   // The loader is chosen by the format, never guessed from the data, so that only these six
   // decoders ever see the bytes of a logo.
   if (image_header::Detect(bytes) != format) {
     Fail(format, "os dados não são " + image_header::FormatName(format));
   }
+  if (!LayoutFits(bytes, format)) Fail(format, "dados corrompidos");
+  if (format == TGraphicFormat::BMP) CheckBmpSize(bytes);
   PixbufPtr pixbuf = PixbufLoader(format).Decode(bytes);
   if (!EndIsPresent(bytes, format)) Fail(format, "dados corrompidos");
   return pixbuf;
@@ -247,8 +284,14 @@ void AttachJpegData(cairo_surface_t* surface, const std::string& bytes) {
 
 }  // namespace
 
-void InstallImageSizeReader() {
+void InstallImageDecoding() {
   image_header::InstallSizeReader(&ReadImageSize);
+  // Every failure of a loader becomes a message of our own; on hostile data the loaders also
+  // complain on standard error (assertions on a refused size, for one), which only adds noise
+  // around that message.
+  g_log_set_handler(
+      "GdkPixbuf", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+      [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
 }
 
 CairoSurfacePtr DecodeImage(const std::string& bytes, TGraphicFormat format) {

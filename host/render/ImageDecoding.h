@@ -23,5 +23,6 @@ CairoSurfacePtr DecodeImage(const std::string& bytes, TGraphicFormat format);
 image_header::PixelSize ReadImageSize(const std::string& bytes, TGraphicFormat format);
 
 // Pictures are loaded in the runtime, which has no decoder of its own: the host installs this
-// one before any report runs (the command at its start, the tests through their shared setup).
-void InstallImageSizeReader();
+// one, and quiets the loaders' own complaints, before any report runs (the command at its start,
+// the tests through their shared setup, the fuzz target in its initializer).
+void InstallImageDecoding();

@@ -426,6 +426,10 @@ ReportDefinition LoadReportDefinition(const std::string& path) {
     const auto [line, column] = LineAndColumn(text, offset);
     throw Exception(path + ": JSON inválido na linha " + std::to_string(line) + ", coluna " +
                     std::to_string(column));
+  } catch (const json::exception&) {
+    // A number beyond what a double holds ("1e400") is refused by the parser as out of range,
+    // not as a syntax error.
+    throw Exception(path + ": JSON inválido (número fora do intervalo)");
   }
   return DefinitionReader(path).Read(root);
 }

@@ -225,6 +225,15 @@ TEST(ImageDecodingTest, DamagedOrMislabelledPicturesAreRefused) {
   EXPECT_EQ(MessageOf([&] { DecodeImage(Encoded("png", 2, 2), TGraphicFormat::JPEG); }),
             "Imagem JPEG inválida: os dados não são JPEG.");
   EXPECT_EQ(MessageOf([&] { DecodeImage("", TGraphicFormat::BMP); }), "Imagem vazia.");
+  // A palette count that a loader multiplies into a buffer size of gigabytes.
+  std::string manyColours = Bmp(1, 1, 8, {std::string(4, '\0')}, std::string(4, '\0'));
+  manyColours.replace(46, 4, "\xFF\xFF\xFF\x3F");
+  EXPECT_EQ(MessageOf([&] { DecodeImage(manyColours, TGraphicFormat::BMP); }),
+            "Imagem BMP inválida: dados corrompidos.");
+  std::string farPixels = Bmp(1, 1, 24, {std::string(4, '\0')});
+  farPixels.replace(10, 4, std::string("\0\0\0\x7F", 4));  // pixels said to lie 2 GB in
+  EXPECT_EQ(MessageOf([&] { DecodeImage(farPixels, TGraphicFormat::BMP); }),
+            "Imagem BMP inválida: dados corrompidos.");
   std::string badFrame = kJpegColour;
   badFrame[badFrame.find("\xFF\xC0") + 9] = '\x07';  // seven colour components
   EXPECT_EQ(MessageOf([&] { DecodeImage(badFrame, TGraphicFormat::JPEG); }),

@@ -258,6 +258,8 @@ TEST_F(DefinitionFiles, BadJsonIsPlacedByLineAndColumn) {
   EXPECT_EQ(LoadError("{\n  \"title\": \"Título\",\n  \"sections\": [ ,]\n}"),
             "JSON inválido na linha 3, coluna 17");
   EXPECT_EQ(LoadError(""), "JSON inválido na linha 1, coluna 1");
+  // The parser refuses a number too large for a double in a way of its own.
+  EXPECT_EQ(LoadError("{\"title\": 7e367}"), "JSON inválido (número fora do intervalo)");
 }
 
 TEST_F(DefinitionFiles, UnreadableFiles) {

@@ -4,7 +4,7 @@
 namespace {
 
 const bool kHostReady = [] {
-  InstallImageSizeReader();
+  InstallImageDecoding();
   return true;
 }();
 
