@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/OutputFiles.h"
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
 
 // The format of a run: --format, else the extension of -o, else txt.
 std::string ChooseFormat(const std::optional<std::string>& format,

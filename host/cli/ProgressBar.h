@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "run/ProgressReporter.h"
+#include "report/ProgressReporter.h"
 
 class ProgressBar : public ProgressReporter {
  public:

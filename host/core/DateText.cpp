@@ -1,11 +1,11 @@
-#include "DateText.h"
+#include "core/DateText.h"
 
 #include <cctype>
 #include <cstdio>
 #include <vector>
 
-#include "CivilTime.h"
 #include "SysUtils.h"
+#include "core/CivilTime.h"
 
 namespace date_text {
 

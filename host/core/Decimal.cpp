@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "DecimalDigits.h"
 #include "Exception.h"
+#include "core/DecimalDigits.h"
 
 namespace {
 

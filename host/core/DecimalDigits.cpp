@@ -1,4 +1,4 @@
-#include "DecimalDigits.h"
+#include "core/DecimalDigits.h"
 
 #include <cctype>
 #include <cstdio>

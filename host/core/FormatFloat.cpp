@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "DecimalDigits.h"
 #include "SysUtils.h"
+#include "core/DecimalDigits.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ImageHeader.h"
+#include "core/ImageHeader.h"
 
 #include <atomic>
 #include <string_view>

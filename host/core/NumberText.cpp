@@ -1,11 +1,11 @@
-#include "NumberText.h"
+#include "core/NumberText.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "DecimalDigits.h"
 #include "SysUtils.h"
+#include "core/DecimalDigits.h"
 
 namespace number_text {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "DateText.h"
-#include "NumberText.h"
+#include "core/DateText.h"
+#include "core/NumberText.h"
 
 namespace {
 

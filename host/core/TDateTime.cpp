@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "CivilTime.h"
 #include "Exception.h"
+#include "core/CivilTime.h"
 
 namespace {
 

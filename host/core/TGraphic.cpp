@@ -1,6 +1,6 @@
 #include "TGraphic.h"
 
-#include "ImageHeader.h"
+#include "core/ImageHeader.h"
 
 TBitmap::TBitmap(TGraphicFormat format, std::string bytes, int width, int height)
     : FFormat(format),

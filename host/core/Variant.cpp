@@ -5,10 +5,10 @@
 #include <limits>
 #include <string>
 
-#include "DateText.h"
 #include "Exception.h"
-#include "NumberText.h"
 #include "SysUtils.h"
+#include "core/DateText.h"
+#include "core/NumberText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ColumnTyping.h"
+#include "data/ColumnTyping.h"
 
 #include <limits>
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "FieldConversion.h"
 #include "Variant.h"
+#include "data/FieldConversion.h"
 
 // SQLite's storage classes, as sqlite3_column_type gives them.
 enum class StorageClass { Integer = 1, Float = 2, Text = 3, Blob = 4, Null = 5 };

@@ -1,8 +1,8 @@
 #include "DataAccess.h"
 
-#include "DatabaseEngine.h"
 #include "Exception.h"
 #include "SysUtils.h"
+#include "data/DatabaseEngine.h"
 
 std::unique_ptr<TjClientDataSet> ExecutarSQL(const std::string& statement,
                                              const std::vector<Variant>& values, bool, bool, int,

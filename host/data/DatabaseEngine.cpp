@@ -1,8 +1,8 @@
-#include "DatabaseEngine.h"
+#include "data/DatabaseEngine.h"
 
 #include "Exception.h"
-#include "SqliteEngine.h"
 #include "SysUtils.h"
+#include "data/SqliteEngine.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "FieldConversion.h"
+#include "data/FieldConversion.h"
 
 #include <limits>
 

@@ -1,4 +1,4 @@
-#include "InclusionExpression.h"
+#include "data/InclusionExpression.h"
 
 #include <cmath>
 #include <limits>

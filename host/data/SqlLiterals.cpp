@@ -2,9 +2,9 @@
 
 #include "DataAccess.h"
 #include "Exception.h"
-#include "FieldConversion.h"
 #include "core/DateText.h"
 #include "core/NumberText.h"
+#include "data/FieldConversion.h"
 
 namespace {
 

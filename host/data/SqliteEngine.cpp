@@ -1,4 +1,4 @@
-#include "SqliteEngine.h"
+#include "data/SqliteEngine.h"
 
 #include <sqlite3.h>
 
@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ColumnTyping.h"
 #include "Exception.h"
-#include "StatementParameters.h"
 #include "SysUtils.h"
 #include "core/DateText.h"
 #include "core/NumberText.h"
+#include "data/ColumnTyping.h"
+#include "data/StatementParameters.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "DatabaseEngine.h"
+#include "data/DatabaseEngine.h"
 
 struct sqlite3;
 

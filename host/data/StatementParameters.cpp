@@ -1,4 +1,4 @@
-#include "StatementParameters.h"
+#include "data/StatementParameters.h"
 
 #include "Exception.h"
 #include "SysUtils.h"

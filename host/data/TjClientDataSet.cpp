@@ -7,8 +7,8 @@
 #include <unordered_map>
 
 #include "Exception.h"
-#include "FieldConversion.h"
 #include "SysUtils.h"
+#include "data/FieldConversion.h"
 
 namespace {
 

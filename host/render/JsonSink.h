@@ -5,7 +5,7 @@
 #include <ostream>
 #include <vector>
 
-#include "render/Page.h"
+#include "page/Page.h"
 
 class JsonSink : public PageSink {
  public:

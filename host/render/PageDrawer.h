@@ -6,9 +6,9 @@
 
 #include <memory>
 
+#include "page/Page.h"
 #include "render/FontMetrics.h"
 #include "render/ImageCache.h"
-#include "render/Page.h"
 
 class LineLayoutCache;
 

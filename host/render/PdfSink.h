@@ -7,8 +7,8 @@
 #include <ostream>
 #include <vector>
 
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
 
 class PdfSink : public PageSink {
  public:

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
 
 class PngSink : public PageSink {
  public:

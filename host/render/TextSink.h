@@ -9,7 +9,7 @@
 #include <ostream>
 #include <vector>
 
-#include "render/Page.h"
+#include "page/Page.h"
 
 class TextSink : public PageSink {
  public:

@@ -8,7 +8,7 @@
 
 #include "TGraphic.h"
 #include "TjClientDataSet.h"
-#include "render/Page.h"
+#include "page/Page.h"
 #include "report/LayoutElements.h"
 #include "report/ReportDefinition.h"
 

@@ -9,7 +9,7 @@
 
 #include "TjxsImage.h"
 #include "TjxsLabel.h"
-#include "render/Page.h"
+#include "page/Page.h"
 #include "report/ReportDefinition.h"
 
 class LayoutElements {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TFont.h"
+#include "page/Page.h"
 
 struct ParameterDefinition {
   std::string Name;
@@ -24,8 +25,6 @@ struct StatementFilter {
   std::string Parameter;
   std::string Column;
 };
-
-enum class TextAlign { Left, Center, Right };
 
 struct ElementDefinition {
   enum class Kind { Label, Image, Line, Frame };

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "TjfmReport.h"
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
+#include "report/ProgressReporter.h"
 #include "report/ReportDefinition.h"
-#include "run/ProgressReporter.h"
 
 class ReportWriter : public TjfmReport {
  public:

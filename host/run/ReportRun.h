@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
+#include "report/ProgressReporter.h"
 #include "report/ReportDefinition.h"
 #include "run/PluginLibrary.h"
-#include "run/ProgressReporter.h"
 
 struct RunResult {
   std::vector<Message> Messages;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "TKdrProtocoloEmpresa.h"
+#include "company_receipt/TKdrProtocoloEmpresa.h"
 #include "data/DatabaseEngine.h"
 #include "support/ReportHarness.h"
 

@@ -6,7 +6,7 @@
 
 #include "DataAccess.h"
 #include "Exception.h"
-#include "ReceiptOffice.h"
+#include "company_receipt/ReceiptOffice.h"
 
 namespace {
 

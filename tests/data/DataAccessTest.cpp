@@ -4,7 +4,7 @@
 
 #include "DataAccess.h"
 #include "Exception.h"
-#include "TempDatabase.h"
+#include "data/TempDatabase.h"
 
 namespace {
 

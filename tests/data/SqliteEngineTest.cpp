@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "Exception.h"
-#include "TempDatabase.h"
+#include "data/TempDatabase.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "DataAccess.h"
-#include "RouteSheetSupport.h"
+#include "delivery_route/RouteSheetSupport.h"
 
 namespace route_sheet {
 namespace {

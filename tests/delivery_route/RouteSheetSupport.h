@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "DataAccess.h"
-#include "TKdrRotaEntrega.h"
+#include "delivery_route/TKdrRotaEntrega.h"
 #include "run/ReportRun.h"
 #include "support/ReportHarness.h"
 

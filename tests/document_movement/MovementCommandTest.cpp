@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Sections.h"
+#include "document_movement/Sections.h"
 #include "support/KdrProcess.h"
 
 namespace fs = std::filesystem;

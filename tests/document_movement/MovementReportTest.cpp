@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Exception.h"
-#include "MovementSupport.h"
+#include "document_movement/MovementSupport.h"
 
 namespace movimentacao {
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "DataAccess.h"
-#include "Sections.h"
-#include "TKdrMovimentacaoDoc.h"
+#include "document_movement/Sections.h"
+#include "document_movement/TKdrMovimentacaoDoc.h"
 #include "run/ReportRun.h"
 #include "support/ReportHarness.h"
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "MovementSupport.h"
 #include "TjCabecalhoRelatorio.h"
+#include "document_movement/MovementSupport.h"
 #include "render/ImageFixtures.h"
 
 namespace movimentacao {

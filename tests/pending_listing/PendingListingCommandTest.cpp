@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Sections.h"
+#include "pending_listing/Sections.h"
 #include "support/ListingOffice.h"
 
 using namespace nao_baixados;

@@ -1,8 +1,8 @@
 // The walk over protocols, copies and items in one-column mode: blocks of a fixed number of
 // rows filled up with empty rows, two blocks to a page, the fit rule for wrapped descriptions,
 // and what each item line shows.
-#include "ProtocoloOffice.h"
 #include "SysUtils.h"
+#include "protocol_print/ProtocoloOffice.h"
 #include "report/ParameterList.h"
 
 namespace {

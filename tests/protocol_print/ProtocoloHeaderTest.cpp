@@ -3,7 +3,7 @@
 // and the office logo with the header labels placed beside it.
 #include <cairo.h>
 
-#include "ProtocoloOffice.h"
+#include "protocol_print/ProtocoloOffice.h"
 
 namespace {
 

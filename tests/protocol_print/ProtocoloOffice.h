@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "Exception.h"
-#include "TKdrProtocolo.h"
 #include "data/DatabaseEngine.h"
+#include "protocol_print/TKdrProtocolo.h"
 #include "support/ReportHarness.h"
 
 // The host connection, recording every statement that passes through it.

@@ -1,7 +1,7 @@
 // The item statement built from the filters, the parameters that are refused before anything
 // runs, and the rows the statement selects.
 #include "DataAccess.h"
-#include "ProtocoloOffice.h"
+#include "protocol_print/ProtocoloOffice.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Two-column mode: two items to a row, an odd item alone on the block's last row, and the
 // protocols whose item texts did not fit one line, reported after the run.
-#include "ProtocoloOffice.h"
+#include "protocol_print/ProtocoloOffice.h"
 
 namespace {
 

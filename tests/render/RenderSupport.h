@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/Page.h"
+#include "page/Page.h"
 
 namespace render_test {
 

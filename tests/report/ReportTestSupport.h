@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "TjxsPowerParam.h"
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
 #include "report/ReportDefinition.h"
 #include "report/ReportWriter.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "data/DatabaseEngine.h"
+#include "page/Page.h"
 #include "render/FontMetrics.h"
-#include "render/Page.h"
 #include "report/ParameterList.h"
 #include "report/ReportDefinition.h"
 #include "report/ReportWriter.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Sections.h"
 #include "support/ListingOffice.h"
+#include "written_off_listing/Sections.h"
 
 using namespace baixa_protocolo;
 using listing::json;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "TKdrBaixaProtocolo.h"
 #include "support/ReportHarness.h"
+#include "written_off_listing/TKdrBaixaProtocolo.h"
 
 namespace {
 

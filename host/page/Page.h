@@ -9,7 +9,8 @@
 
 #include "TFont.h"
 #include "TGraphic.h"
-#include "report/ReportDefinition.h"
+
+enum class TextAlign { Left, Center, Right };
 
 struct TextItem {
   double Left = 0, Top = 0, Width = 0, Height = 0;
