@@ -76,7 +76,7 @@ class KDR_API TjClientDataSet : public TObject {
 
   // Used by TField.
   const Variant& CurrentValue(int field) const;
-  void SetCurrentValue(int field, Variant value);
+  void SetCurrentValue(int field, const Variant& value);
 
  private:
   struct Impl;

@@ -601,7 +601,7 @@ const Variant& TjClientDataSet::CurrentValue(int field) const {
   return d.Cell(d.CurrentRow, static_cast<std::size_t>(field));
 }
 
-void TjClientDataSet::SetCurrentValue(int field, Variant value) {
+void TjClientDataSet::SetCurrentValue(int field, const Variant& value) {
   Impl& d = *FImpl;
   if (field < 0 || static_cast<std::size_t>(field) >= d.Width()) {
     throw Exception("Campo de índice " + std::to_string(field) + " não existe");

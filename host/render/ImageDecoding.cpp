@@ -279,7 +279,7 @@ void AttachJpegData(cairo_surface_t* surface, const std::string& bytes) {
       [](void* owned) { std::unique_ptr<std::string> release(static_cast<std::string*>(owned)); },
       copy.get());
   if (status != CAIRO_STATUS_SUCCESS) throw Exception("Memória insuficiente para a imagem.");
-  copy.release();  // now owned by the surface, released with it
+  (void)copy.release();  // now owned by the surface, released with it
 }
 
 }  // namespace

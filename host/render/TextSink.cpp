@@ -209,7 +209,8 @@ class TextGrid {
     return RowInside(row) && column >= 0 && column < FColumns;
   }
   std::size_t Index(int row, int column) const {
-    return static_cast<std::size_t>(row * FColumns + column);
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(FColumns) +
+           static_cast<std::size_t>(column);
   }
   bool Free(int row, int column) const {
     return Inside(row, column) && !FClaimed[Index(row, column)] &&
