@@ -46,8 +46,11 @@ Variant ParameterValue(const TjxsParamItem& item) {
   return text;
 }
 
-// The parameter form before the run: a configuration instance gets the form's hooks and one
-// change event for every parameter the run gave, then required parameters are checked.
+// The parameter form before the run: a configuration instance gets the form's hooks, then the
+// given parameters are entered in the form's order, each followed by its change event, as a clerk
+// fills the form in: a change that refills or clears a later field (the listings' ordering after
+// their grouping) comes before that field's own value is entered. Then required parameters and
+// every value's type are checked.
 void ReplayParameterForm(const TjfmBaseDllClass& reportClass, TjfmReport& report,
                          const std::map<std::string, std::string>& given) {
   TjxsPowerParam& params = report.GetParams();
@@ -55,9 +58,15 @@ void ReplayParameterForm(const TjfmBaseDllClass& reportClass, TjfmReport& report
     std::unique_ptr<TjfmBaseDll> form = reportClass.Create(&report);
     form->AntesConfigurar(nullptr);
     form->DepoisConfigurar(nullptr);
+    std::vector<std::string> entered;  // each value as the form shows it
+    for (const auto& item : params.Items()) entered.push_back(item->Value());
+    std::size_t position = 0;
     for (const auto& item : params.Items()) {
+      const std::string& value = entered[position++];
       for (const auto& entry : given) {
-        if (SameText(entry.first, item->Name())) form->DoParamChange(nullptr, item.get());
+        if (!SameText(entry.first, item->Name())) continue;
+        item->SetValue(value);
+        form->DoParamChange(nullptr, item.get());
       }
     }
   }
