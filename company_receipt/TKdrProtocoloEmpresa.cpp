@@ -1,13 +1,17 @@
 #include "TKdrProtocoloEmpresa.h"
 
-#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "DataAccess.h"
 #include "Exception.h"
+#include "PluginSupport.h"
+#include "QuebraDescricao.h"
+#include "Sections.h"
 #include "SysUtils.h"
+
+using namespace protocolo_empresa;
 
 namespace {
 
@@ -66,22 +70,6 @@ const std::string kLinhaRecebimento = "Recebido em:  ........./........../......
 // re-split to the description label's width; shorter ones always fit it.
 constexpr int kTamanhoSemQuebra = 35;
 
-const int kSecaoItem = 10;
-const int kSecaoFechamento = 11;
-const int kSecaoCabecalho = 12;
-
-// The template with each "%s", in order, replaced by the next of `partes`.
-std::string Formatar(const std::string& modelo, const std::vector<std::string>& partes) {
-  std::string texto;
-  size_t inicio = 0;
-  for (const std::string& parte : partes) {
-    const size_t marca = modelo.find("%s", inicio);
-    texto += modelo.substr(inicio, marca - inicio) + parte;
-    inicio = marca + 2;
-  }
-  return texto + modelo.substr(inicio);
-}
-
 std::string ListaDeOrdenacao(int ordenacao) {
   switch (ordenacao) {
     case 0:
@@ -102,14 +90,6 @@ std::string ListaDeOrdenacao(int ordenacao) {
 // "" and "0" mean no filter in the equality filters.
 bool FiltroInformado(const std::string& valor) {
   return !valor.empty() && valor != "0";
-}
-
-std::optional<std::int64_t> NumeroInteiro(const std::string& texto) {
-  std::int64_t numero = 0;
-  const char* fim = texto.data() + texto.size();
-  const auto [resto, erro] = std::from_chars(texto.data(), fim, numero);
-  if (texto.empty() || erro != std::errc() || resto != fim) return std::nullopt;
-  return numero;
 }
 
 std::string FiltroDeCodigos(const std::string& coluna, const std::string& expressao,
@@ -138,15 +118,10 @@ void TKdrProtocoloEmpresa::ImprimirInterno() {
   ImprimirProtocolos();
 }
 
-void TKdrProtocoloEmpresa::DoParamChange(TObject*, TjxsParamItem*) {}
-void TKdrProtocoloEmpresa::DoParamEnter(TObject*, TjxsParamItem*) {}
-void TKdrProtocoloEmpresa::DoParamExit(TObject*, TjxsParamItem*) {}
-
 void TKdrProtocoloEmpresa::LerParametros() {
   FDataInicial = StrToDateDef(GetParams().GetValues("pDataInicial"), TDateTime());
   FOrdenacao = StrToIntDef(GetParams().GetValues("pOrdenacao"), 0);
   pDesc = Report()->LabelByName("Etiqueta5");
-  FStrLista = std::make_unique<TStringList>();
   if (FDataInicial.IsZero()) throw EjxsError("Data inicial invalida!");
   FDataFinal = StrToDateDef(GetParams().GetValues("pDataFinal"), TDateTime());
   if (FDataFinal.IsZero()) throw EjxsError("Data final invalida!");
@@ -183,17 +158,17 @@ void TKdrProtocoloEmpresa::MontarConsultaItens() {
   }
   const std::string tipo = Trim(RepParam("pTipoPro"));
   if (FiltroInformado(tipo)) {
-    const std::optional<std::int64_t> numero = NumeroInteiro(tipo);
+    const std::optional<std::int64_t> numero = kdr::LerInteiro(tipo);
     if (!numero) {
       throw EjxsError("Tipo de protocolo inválido: \"" + tipo + "\". Informe um número inteiro.");
     }
     filtro += " and CAST(P.TIPOPRO AS INTEGER) = " + std::to_string(*numero);
   }
 
-  const std::string consulta =
-      Formatar(kSelectItens, {prefixo, juncao}) + " " + filtro + " order by " + ordenacao;
+  const std::string consulta = kdr::PreencherModelo(kSelectItens, {prefixo, juncao}) + " " +
+                               filtro + " order by " + ordenacao;
   DestruirSQL(curDados);
-  curDados = ExecutarSQL(consulta, {FDataInicial, FDataFinal}, true, false, -1, "", nullptr, true);
+  curDados = ExecutarSQL(consulta, {FDataInicial, FDataFinal});
 }
 
 void TKdrProtocoloEmpresa::AbrirEnderecosEstab() {
@@ -205,7 +180,7 @@ void TKdrProtocoloEmpresa::AbrirEnderecosEstab() {
     filtro += filtro.empty() ? " where " : " and ";
     filtro += FiltroDeCodigos("F.CODIGOESTAB", estabs, false);
   }
-  curEmpresa = ExecutarSQL(kSelectEnderecos + filtro, {}, true, false, -1, "", nullptr, true);
+  curEmpresa = ExecutarSQL(kSelectEnderecos + filtro, {});
   curEmpresa->AddIndex(kIndiceEnderecos, "CODIGOEMPRESA;CODIGOESTAB;ORIGEMENDERECO", 0,
                        "ORIGEMENDERECO");
   curEmpresa->SetIndexName(kIndiceEnderecos);
@@ -283,7 +258,7 @@ void TKdrProtocoloEmpresa::ImprimirCabecalhoEstab() {
     RepParam("pNomeEmpresa", "");
     RepParam("pTexto", "");
   }
-  RepPrintSection(kSecaoCabecalho);
+  RepPrintSection(kSecaoCabecalhoEstab);
 }
 
 std::string TKdrProtocoloEmpresa::MontarEndereco() const {
@@ -302,17 +277,15 @@ std::string TKdrProtocoloEmpresa::MontarEndereco() const {
 }
 
 void TKdrProtocoloEmpresa::QuebrarDescricao(std::string& descricao) {
-  FStrLista->Clear();
-  FStrLista->SetText(descricao);
-  if (CharCount(FStrLista->Text()) > kTamanhoSemQuebra) {
-    Report()->WrapText(*FStrLista, pDesc, true, true);
-  }
-  for (int linha = 0; linha + 1 < FStrLista->Count(); ++linha) {
-    RepParam("pDescricao", (*FStrLista)[linha]);
+  const std::vector<std::string> linhas =
+      kdr::QuebrarDescricao(*Report(), pDesc, descricao, kTamanhoSemQuebra);
+  // The launch date stands on the item's first line only.
+  for (std::size_t linha = 0; linha + 1 < linhas.size(); ++linha) {
+    RepParam("pDescricao", linhas[linha]);
     RepPrintSection(kSecaoItem);
     RepParam("pDataLcto", "");
   }
-  if (FStrLista->Count() > 0) descricao = (*FStrLista)[FStrLista->Count() - 1];
+  descricao = linhas.back();
 }
 
 std::string TKdrProtocoloEmpresa::CampoComSeparador(int posicao,
@@ -328,6 +301,5 @@ void TKdrProtocoloEmpresa::Limpar() {
   Report()->OnAfterSection = nullptr;
   DestruirSQL(curDados);
   DestruirSQL(curEmpresa);
-  FStrLista.reset();
   pDesc = nullptr;
 }

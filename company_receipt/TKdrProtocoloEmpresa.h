@@ -8,7 +8,6 @@
 #include <string>
 
 #include "TDateTime.h"
-#include "TStringList.h"
 #include "TjClientDataSet.h"
 #include "TjfmBaseDll.h"
 #include "TjxsLabel.h"
@@ -20,9 +19,6 @@ class TKdrProtocoloEmpresa : public TjfmBaseDll {
   static std::string Versao() { return "[versao: 1.1.28.0]"; }
 
   void ImprimirInterno() override;
-  void DoParamChange(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamExit(TObject* Sender, TjxsParamItem* _AParam) override;
 
  private:
   void LerParametros();
@@ -38,7 +34,6 @@ class TKdrProtocoloEmpresa : public TjfmBaseDll {
 
   TDateTime FDataInicial;
   TDateTime FDataFinal;
-  std::unique_ptr<TStringList> FStrLista;
   TjxsLabel* pDesc = nullptr;  // owned by the report
   int FOrdenacao = 0;
   int FCodigoPro = -1;

@@ -1,14 +1,16 @@
 #include "TKdrRotaEntrega.h"
 
-#include <cstdint>
-#include <limits>
 #include <optional>
 
 #include "DataAccess.h"
 #include "Exception.h"
+#include "PluginSupport.h"
+#include "Sections.h"
 #include "SysUtils.h"
 #include "TField.h"
 #include "Variant.h"
+
+using namespace rota_entrega;
 
 namespace {
 
@@ -17,15 +19,6 @@ namespace {
 // under both headings.
 constexpr int TipoRelDetalhado = 1;
 constexpr int TipoRelSomenteRotas = 2;
-
-constexpr int SecaoCabecalhoPagina = 1;
-constexpr int SecaoTituloEstab = 8;
-constexpr int SecaoTituloRota = 9;
-constexpr int SecaoRota = 10;
-constexpr int SecaoEstab = 11;
-constexpr int SecaoEndereco = 12;
-constexpr int SecaoObservacao = 13;
-constexpr int SecaoSeparador = 14;
 
 // Own addresses (ORIGEM "M") and delivery addresses (ORIGEM "O") of the establishments on the
 // routes; both "%s" take the same filter text. The own address is the last resort of the
@@ -58,26 +51,6 @@ constexpr int ixEstado = 10;
 
 const std::string OrigemPropria = "M";
 const std::string OrigemEntrega = "O";
-
-std::string SubstituirMarcadores(std::string texto, const std::string& valor) {
-  const std::string marcador = "%s";
-  for (auto at = texto.find(marcador); at != std::string::npos;
-       at = texto.find(marcador, at + valor.size())) {
-    texto.replace(at, marcador.size(), valor);
-  }
-  return texto;
-}
-
-// The integer a text holds, blanks around it allowed; nothing when it holds no 32-bit integer.
-std::optional<int> InteiroDoTexto(const std::string& texto) {
-  // Two different fallbacks agree only when the text really is a number.
-  const std::int64_t valor = StrToInt64Def(texto, 0);
-  if (valor != StrToInt64Def(texto, 1)) return std::nullopt;
-  if (valor < std::numeric_limits<int>::min() || valor > std::numeric_limits<int>::max()) {
-    return std::nullopt;
-  }
-  return static_cast<int>(valor);
-}
 
 }  // namespace
 
@@ -127,15 +100,15 @@ void TKdrRotaEntrega::ImprimirInterno() {
     if (rota != rotaAtual) {
       if (rotaAtual.has_value() && FTipoRel == TipoRelDetalhado) ImprimirSeparadorRota();
       rotaAtual = rota;
-      RepPrintSection(SecaoRota);
+      RepPrintSection(kSecaoRota);
     }
     if (FTipoRel == TipoRelDetalhado) {
-      RepPrintSection(SecaoEstab);
+      RepPrintSection(kSecaoEstab);
       if (mostrarEndereco) {
         ImprimirEndereco(rotas->Fields(ixCodigoEmpresa).AsInteger(),
                          rotas->Fields(ixCodigoEstab).AsInteger());
       }
-      if (!rotas->Fields(ixObservacao).IsNull()) RepPrintSection(SecaoObservacao);
+      if (!rotas->Fields(ixObservacao).IsNull()) RepPrintSection(kSecaoObservacao);
     }
     Report()->CSLShowProgress(++feitos, total);
     rotas->Next();
@@ -144,7 +117,7 @@ void TKdrRotaEntrega::ImprimirInterno() {
 
 void TKdrRotaEntrega::LerTipoRel() {
   const std::string texto = GetParams().GetValues("pTipoRel");
-  const std::optional<int> tipoRel = InteiroDoTexto(texto);
+  const std::optional<int> tipoRel = kdr::LerInt(texto);
   if (!tipoRel) {
     throw EjxsError("Tipo de relatório inválido: \"" + texto +
                     "\". Informe 1 (rotas com estabelecimentos), 2 (somente rotas) ou 3 (somente "
@@ -154,14 +127,14 @@ void TKdrRotaEntrega::LerTipoRel() {
 }
 
 void TKdrRotaEntrega::DoSecaoImpressa(TObject*, int Section) {
-  if (Section != SecaoCabecalhoPagina) return;
-  if (FTipoRel != TipoRelSomenteRotas) RepPrintSection(SecaoTituloEstab);
-  RepPrintSection(SecaoTituloRota);
+  if (Section != kSecaoCabecalhoPagina) return;
+  if (FTipoRel != TipoRelSomenteRotas) RepPrintSection(kSecaoTituloEstab);
+  RepPrintSection(kSecaoTituloRota);
 }
 
 void TKdrRotaEntrega::ImprimirSeparadorRota() {
   RepParam("RTexto", "");
-  RepPrintSection(SecaoSeparador);
+  RepPrintSection(kSecaoSeparador);
 }
 
 std::string TKdrRotaEntrega::LimparSeparador(const std::string& texto) {
@@ -186,8 +159,9 @@ std::string TKdrRotaEntrega::MontarFiltroEndereco() const {
 }
 
 void TKdrRotaEntrega::AbrirEnderecos() {
-  FSQLEndereco = SubstituirMarcadores(SQLEnderecoModelo, MontarFiltroEndereco());
-  curEnd = ExecutarSQL(FSQLEndereco, {}, true, false, 10, "", nullptr, true);
+  const std::string filtro = MontarFiltroEndereco();
+  FSQLEndereco = kdr::PreencherModelo(SQLEnderecoModelo, {filtro, filtro});
+  curEnd = ExecutarSQL(FSQLEndereco, {}, true, false, 10);
   curEnd->SetIndexFieldNames("CODIGOEMPRESA;CODIGOESTAB;ORIGEM;");
 }
 
@@ -215,7 +189,7 @@ void TKdrRotaEntrega::ImprimirEndereco(int _ACodigoEmpresa, int _ACodigoEstab) {
   if (!achou) return;
 
   RepParam("REndereco", MontarTextoEndereco());
-  RepPrintSection(SecaoEndereco);
+  RepPrintSection(kSecaoEndereco);
 }
 
 // The address of the current row of the address set. A part is dropped when nothing but its
@@ -235,7 +209,3 @@ void TKdrRotaEntrega::DoParamChange(TObject*, TjxsParamItem* _AParam) {
   const std::string tipoRel = _AParam->Control().GetAsString();
   GetParams().EdEnabledField("pMostrarEnd", tipoRel == "1");
 }
-
-void TKdrRotaEntrega::DoParamEnter(TObject*, TjxsParamItem*) {}
-
-void TKdrRotaEntrega::DoParamExit(TObject*, TjxsParamItem*) {}

@@ -24,8 +24,6 @@ class TKdrRotaEntrega : public TjfmBaseDll {
 
   // On the parameter form, addresses can only be asked for in the detailed form.
   void DoParamChange(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamExit(TObject* Sender, TjxsParamItem* _AParam) override;
 
   // The address statement as this instance last opened it; empty before the first address.
   const std::string& SQLEndereco() const { return FSQLEndereco; }

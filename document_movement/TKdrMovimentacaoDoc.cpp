@@ -37,10 +37,6 @@ std::string TKdrMovimentacaoDoc::Versao() {
   return "[versao: 1.1.28.0]";
 }
 
-void TKdrMovimentacaoDoc::DoParamChange(TObject*, TjxsParamItem*) {}
-void TKdrMovimentacaoDoc::DoParamEnter(TObject*, TjxsParamItem*) {}
-void TKdrMovimentacaoDoc::DoParamExit(TObject*, TjxsParamItem*) {}
-
 void TKdrMovimentacaoDoc::ImprimirInterno() {
   TjClientDataSet* documentos = DataSet();
   if (documentos == nullptr) {
@@ -123,7 +119,7 @@ void TKdrMovimentacaoDoc::MontarSQL() {
 void TKdrMovimentacaoDoc::CarregarMovimentacao() {
   MontarSQL();
   DestruirSQL(curMovimento);
-  curMovimento = ExecutarSQL(FSQL, {}, true, false, 10, "", nullptr, true);
+  curMovimento = ExecutarSQL(FSQL, {}, true, false, 10);
   curMovimento->SetIndexFieldNames("CODIGODOCEMP;SEQDOCEMP;");
   ixSeq = curMovimento->FieldByName("SEQDOCEMP").Index();
   ixObservacao = curMovimento->FieldByName("OBSERVACAO").Index();

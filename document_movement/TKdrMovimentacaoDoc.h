@@ -20,9 +20,6 @@ class TKdrMovimentacaoDoc : public TjfmBaseDll {
   static std::string Versao();
 
   void ImprimirInterno() override;
-  void DoParamChange(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamExit(TObject* Sender, TjxsParamItem* _AParam) override;
 
   // Opens the movements of every document of the run's companies and establishments (read by
   // ImprimirInterno before), ordered by document and sequence.

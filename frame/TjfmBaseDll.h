@@ -22,15 +22,37 @@ class KDR_API TjfmBaseDll : public TObject {
   TjfmBaseDll(const TjfmBaseDll&) = delete;
   TjfmBaseDll& operator=(const TjfmBaseDll&) = delete;
 
+  // The base bodies do nothing. A report overrides only what it needs; an override that does
+  // nothing restates the base and is left out.
+  //
+  // The host runs a report in two steps, each with an instance of its own:
+  //  1. The parameter form: an instance on a report object whose pages are discarded gets
+  //     AntesConfigurar, then DepoisConfigurar (both with no parent window), then DoParamChange
+  //     once for each parameter the run was given, in the order of the definition's
+  //     parameters, with no Sender. The required and typed values are checked after it.
+  //  2. The run: Imprimir creates a fresh instance on the real report object, calls
+  //     ImprimirInterno and frees the instance, also when ImprimirInterno raises.
+
+  // Never called by this host (a zebra-striping list).
   virtual void CriarListaSectionsParaZebrar();
+  // Never called by this host (sections that change colour).
   virtual void CriarListaSectionsTrocaCor();
+  // Never called by this host.
   virtual void RepInterno(TjDMReport* dmReport);
+  // The report body; called once per run (step 2).
   virtual void ImprimirInterno();
+  // Called on the form (step 1) for each parameter the run gives a value.
   virtual void DoParamChange(TObject* Sender, TjxsParamItem* _AParam);
+  // Never called by this host: it has no interactive form to enter or leave a field of.
   virtual void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam);
+  // Never called by this host, like DoParamEnter.
   virtual void DoParamExit(TObject* Sender, TjxsParamItem* _AParam);
+  // Never called by this host (zebra striping before a section prints).
   virtual void DoZebradoBeforeSection(TObject* Sender, int section);
+  // Called on the form (step 1), after AntesConfigurar and before any DoParamChange; an
+  // override calls the base first.
   virtual void DepoisConfigurar(TWinControl* _AParent);
+  // Called on the form (step 1), first of all.
   virtual void AntesConfigurar(TWinControl* _AParent);
 
   TjfmReport* Report() const { return FReport; }

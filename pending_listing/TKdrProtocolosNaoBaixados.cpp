@@ -226,7 +226,3 @@ void TKdrProtocolosNaoBaixados::DoParamChange(TObject*, TjxsParamItem* _AParam) 
       kdr::TrocarPlanoNoFormulario(GetParams(), *FDefOrdenacao, Ordenacoes());
   if (ordenacao != nullptr) FOrdem = ordenacao->Chaves;
 }
-
-void TKdrProtocolosNaoBaixados::DoParamEnter(TObject*, TjxsParamItem*) {}
-
-void TKdrProtocolosNaoBaixados::DoParamExit(TObject*, TjxsParamItem*) {}

@@ -23,8 +23,6 @@ class TKdrProtocolosNaoBaixados : public TjfmBaseDll {
   void ImprimirInterno() override;
   // On the parameter form the break plan offers its own ordering choices.
   void DoParamChange(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamExit(TObject* Sender, TjxsParamItem* _AParam) override;
   void DepoisConfigurar(TWinControl* _AParent) override;
 
   // The ordering choices and keys of each break plan.

@@ -1,14 +1,20 @@
 #include "TKdrProtocolo.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "DataAccess.h"
 #include "Exception.h"
+#include "PluginSupport.h"
+#include "QuebraDescricao.h"
+#include "Sections.h"
 #include "SysUtils.h"
 #include "TGraphic.h"
+
+using namespace protocolo;
 
 namespace {
 
@@ -78,15 +84,6 @@ enum ColunaEstab {
   cNomeMunic = 13
 };
 
-// The template with its first "%s" replaced by `primeiro` and its second by `segundo`.
-std::string Preencher(std::string modelo, const std::string& primeiro, const std::string& segundo) {
-  const auto a = modelo.find("%s");
-  modelo.replace(a, 2, primeiro);
-  const auto b = modelo.find("%s", a + primeiro.size());
-  modelo.replace(b, 2, segundo);
-  return modelo;
-}
-
 // An item without competence has none to show, not the zero date's month.
 std::string FormatarCompet(TDateTime compet) {
   return compet.IsZero() ? std::string() : FormatDateTime("mm/yyyy", compet);
@@ -98,14 +95,12 @@ std::string FormatarVcto(TDateTime vcto) {
 
 // The protocol type goes into the statement as a number, so only a whole number is accepted.
 std::string TipoProtocoloParaSQL(const std::string& texto) {
-  int valor = 0;
-  const char* fim = texto.data() + texto.size();
-  const auto [onde, erro] = std::from_chars(texto.data(), fim, valor);
-  if (erro != std::errc() || onde != fim) {
+  const std::optional<int> valor = kdr::LerInt(texto);
+  if (!valor) {
     throw EjxsError("Tipo de protocolo inválido: \"" + texto +
                     "\". Informe o código numérico do tipo, ou deixe vazio para todos.");
   }
-  return std::to_string(valor);
+  return std::to_string(*valor);
 }
 
 TjTipoInscrFederal TipoInscricao(int codigo) {
@@ -125,10 +120,6 @@ std::string TKdrProtocolo::Versao() {
   return "[versao: 1.1.28.0]";
 }
 
-void TKdrProtocolo::DoParamChange(TObject*, TjxsParamItem*) {}
-void TKdrProtocolo::DoParamEnter(TObject*, TjxsParamItem*) {}
-void TKdrProtocolo::DoParamExit(TObject*, TjxsParamItem*) {}
-
 void TKdrProtocolo::ImprimirInterno() {
   // Whatever way the run ends, the report object must not keep a handler into this instance,
   // and every data set of the run goes.
@@ -137,11 +128,9 @@ void TKdrProtocolo::ImprimirInterno() {
     ~Liberacao() {
       Relatorio.Report()->OnAfterSection = nullptr;
       DestruirSQL(Relatorio.curEmpresa);
-      Relatorio.FStrLista.reset();
     }
   } liberacao{*this};
 
-  FStrLista = std::make_unique<TStringList>();
   LerParametros();
   pDesc = Report()->LabelByName(ModoGrande() ? "pDesc1" : "Etiqueta21");
   if (FColuna == 1) Report()->MsgConfigurar({"Mensagem"});
@@ -156,8 +145,7 @@ void TKdrProtocolo::ImprimirInterno() {
   DestruirSQL(curEmpresa);
 
   if (FSQL.empty()) return;
-  std::unique_ptr<TjClientDataSet> itens =
-      ExecutarSQL(FSQL, {FDataInicial, FDataFinal}, true, false, -1, "", nullptr, true);
+  std::unique_ptr<TjClientDataSet> itens = ExecutarSQL(FSQL, {FDataInicial, FDataFinal});
   itens->First();
   std::unique_ptr<TjClientDataSet> dados = MontarConjuntoTrabalho(*itens);
   if (dados->IsEmpty()) return;
@@ -237,7 +225,7 @@ void TKdrProtocolo::MontarSQL() {
     condicao += " and CAST(P.TIPOPRO AS INTEGER) = " + TipoProtocoloParaSQL(tipo);
   }
 
-  FSQL = Preencher(kSqlItens, colunasRota, juncao) + " " + condicao + " " + ordem;
+  FSQL = kdr::PreencherModelo(kSqlItens, {colunasRota, juncao}) + " " + condicao + " " + ordem;
 }
 
 std::unique_ptr<TjClientDataSet> TKdrProtocolo::MontarConjuntoTrabalho(
@@ -368,7 +356,7 @@ bool TKdrProtocolo::ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpress
   RepParam("pDesc", estado.TextoAtual);
   RepParam("pVal", FormatFloat("#,##0.00", dados.FieldByName("Valor").AsFloat()));
   RepParam("pVcto", FormatarVcto(dados.FieldByName("Vcto").AsDateTime()));
-  RepPrintSection(13);
+  RepPrintSection(kSecaoItemUmaColuna);
   ++estado.Linhas;
   return true;
 }
@@ -390,7 +378,7 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
   if (!vcto.IsZero()) RepParam("pVcto" + n, DateToStr(vcto));
 
   if (estado.Coluna == 4) {
-    RepPrintSection(10);
+    RepPrintSection(kSecaoItemDuasColunas);
     ++estado.Linhas;
     RepParam("pVcto2", "");
     RepParam("pVcto4", "");
@@ -401,22 +389,18 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
 }
 
 bool TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
-  FStrLista->Clear();
-  FStrLista->SetText(estado.TextoAtual);
-  if (FStrLista->Count() == 0) FStrLista->Add("");
-  if (CharCount(FStrLista->Text()) > kTamanhoSemQuebra) {
-    Report()->WrapText(*FStrLista, pDesc, true, true);
-  }
-  estado.LinhasItem = FStrLista->Count();
-  for (int i = 0; i + 1 < FStrLista->Count(); ++i) {
-    RepParam("pDesc", (*FStrLista)[i]);
+  const std::vector<std::string> linhas =
+      kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra);
+  estado.LinhasItem = static_cast<int>(linhas.size());
+  for (std::size_t i = 0; i + 1 < linhas.size(); ++i) {
+    RepParam("pDesc", linhas[i]);
     if (imprimir) {
-      RepPrintSection(13);
+      RepPrintSection(kSecaoItemUmaColuna);
       ++estado.Linhas;
     }
   }
-  estado.TextoAtual = (*FStrLista)[FStrLista->Count() - 1];
-  return FStrLista->Count() > 1;
+  estado.TextoAtual = linhas.back();
+  return linhas.size() > 1;
 }
 
 bool TKdrProtocolo::ItemCabeNoBloco(int linhasItem, int linhas) const {
@@ -433,7 +417,7 @@ void TKdrProtocolo::FecharBloco(TjClientDataSet& dados, TEstadoImpressao& estado
     RepParam("pDesc4", "");
     RepParam("pVal4", "");
     RepParam("pVcto4", "");
-    RepPrintSection(10);
+    RepPrintSection(kSecaoItemDuasColunas);
     ++estado.Linhas;
     // The left item's due date must not reach the next block's first row.
     RepParam("pVcto2", "");
@@ -445,15 +429,15 @@ void TKdrProtocolo::FecharBloco(TjClientDataSet& dados, TEstadoImpressao& estado
       RepParam("pVal", "");
       RepParam("pVcto", "");
       RepParam("pCompet", "");
-      RepPrintSection(13);
+      RepPrintSection(kSecaoItemUmaColuna);
     } else {
       LimparColunas();
-      RepPrintSection(10);
+      RepPrintSection(kSecaoItemDuasColunas);
     }
     ++estado.Linhas;
   }
   ++estado.Blocos;
-  RepPrintSection(11);
+  RepPrintSection(kSecaoRodape);
   estado.Linhas = 1;
 
   if (estado.Blocos == 2) {
@@ -475,11 +459,11 @@ void TKdrProtocolo::IniciarSegundoBloco(TjClientDataSet& dados, TEstadoImpressao
     estado.Blocos = 0;
   };
   if (!ModoGrande()) {
-    if (!Report()->NativeCanPrintSection(14)) return proximaPagina();
-    RepPrintSection(14);
+    if (!Report()->NativeCanPrintSection(kSecaoRecorte)) return proximaPagina();
+    RepPrintSection(kSecaoRecorte);
   }
-  if (!Report()->NativeCanPrintSection(16)) return proximaPagina();
-  RepPrintSection(16);
+  if (!Report()->NativeCanPrintSection(kSecaoEspacoEntreBlocos)) return proximaPagina();
+  RepPrintSection(kSecaoEspacoEntreBlocos);
   CabecalhoDaLinhaAtual(dados, true);
 }
 
@@ -506,9 +490,9 @@ void TKdrProtocolo::LimparParametros(int _AColuna) {
 }
 
 void TKdrProtocolo::DoAdd(TObject*, int Section) {
-  if (Section != 1) return;
-  RepPrintSection(8);
-  RepPrintSection(FColuna == 0 ? 12 : 9);
+  if (Section != kSecaoCabecalhoBloco) return;
+  RepPrintSection(kSecaoTituloItens);
+  RepPrintSection(FColuna == 0 ? kSecaoTitulosItensUmaColuna : kSecaoTitulosItensDuasColunas);
 }
 
 void TKdrProtocolo::ImpressaoCabecalho(int _ACodigoEmpresa, int _ACodigoEstab,
@@ -529,13 +513,13 @@ void TKdrProtocolo::ImpressaoCabecalho(int _ACodigoEmpresa, int _ACodigoEstab,
     DestruirSQL(curEmpresa);
     const std::vector<Variant> parametros = {_ACodigoEmpresa, _ACodigoEstab};
     if (configuracao != "1") {
-      curEmpresa = ExecutarSQL(kSqlEstabEntrega, parametros, true, true, -1, "", nullptr, true);
+      curEmpresa = ExecutarSQL(kSqlEstabEntrega, parametros, true, true);
     }
     // Without a delivery address of its own the establishment receives at its own address;
     // its name and registration must not vanish from the header for want of one.
     if (!curEmpresa || curEmpresa->IsEmpty()) {
       DestruirSQL(curEmpresa);
-      curEmpresa = ExecutarSQL(kSqlEstab, parametros, true, true, -1, "", nullptr, true);
+      curEmpresa = ExecutarSQL(kSqlEstab, parametros, true, true);
     }
   }
   curEmpresa->First();
@@ -565,7 +549,7 @@ void TKdrProtocolo::ImpressaoCabecalho(int _ACodigoEmpresa, int _ACodigoEstab,
     telefone->SetVisible(!numeroFone.empty());
   }
 
-  if (_AFlagImprimeCab) RepPrintSection(1);
+  if (_AFlagImprimeCab) RepPrintSection(kSecaoCabecalhoBloco);
 }
 
 void TKdrProtocolo::ImpressaoLogoEmpresa() {
@@ -573,8 +557,7 @@ void TKdrProtocolo::ImpressaoLogoEmpresa() {
   bool logoPresente = false;
   const int empresa = StrToIntDef(RepParam("pCodigoEmpresaLogo"), 0);
   if (empresa != 0) {
-    std::unique_ptr<TjClientDataSet> dados =
-        ExecutarSQL(kSqlLogo, {empresa}, false, true, -1, "", nullptr, true);
+    std::unique_ptr<TjClientDataSet> dados = ExecutarSQL(kSqlLogo, {empresa}, false, true);
     TField* imagem = dados->IsEmpty() ? nullptr : &dados->FieldByName("LOGOTIPOEMPRESA");
     if (imagem != nullptr && !imagem->IsNull() && !imagem->AsBytes().empty()) {
       TMemoryStream stream(imagem->AsBytes());

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "TDateTime.h"
-#include "TStringList.h"
 #include "TjClientDataSet.h"
 #include "TjfmBaseDll.h"
 #include "TjxsLabel.h"
@@ -21,15 +20,12 @@ class TKdrProtocolo : public TjfmBaseDll {
   static std::string Versao();
 
   void ImprimirInterno() override;
-  void DoParamChange(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamExit(TObject* Sender, TjxsParamItem* _AParam) override;
 
   // Builds the item statement from the run's filters into FSQL.
   void MontarSQL();
   // Places the office logo (company pCodigoEmpresaLogo) and moves the header labels beside it.
   void ImpressaoLogoEmpresa();
-  // Fills the block header with the establishment's data; prints section 1 when asked.
+  // Fills the block header with the establishment's data; prints it when asked.
   void ImpressaoCabecalho(int _ACodigoEmpresa, int _ACodigoEstab, bool _AFlagImprimeCab,
                           TDateTime _ACompet);
   void LimparParametros(int _AColuna);
@@ -77,7 +73,6 @@ class TKdrProtocolo : public TjfmBaseDll {
   int FQuantCopias = 1;
   int FColuna = 0;
   std::string FSQL;
-  std::unique_ptr<TStringList> FStrLista;
   TjxsLabel* pDesc = nullptr;
   std::unique_ptr<TjClientDataSet> curEmpresa;
 };

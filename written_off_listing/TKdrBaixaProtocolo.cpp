@@ -254,8 +254,7 @@ std::string TKdrBaixaProtocolo::MontarSQLItens() const {
 void TKdrBaixaProtocolo::ImprimirItensProtocolo() {
   if (!FMostrarItens) return;
   const std::int64_t protocolo = DataSet()->Fields(ixCodigoProtocolo).AsLargeInt();
-  std::unique_ptr<TjClientDataSet> itens =
-      ExecutarSQL(MontarSQLItens(), {Variant(protocolo)}, true, false, -1, "", nullptr, true);
+  std::unique_ptr<TjClientDataSet> itens = ExecutarSQL(MontarSQLItens(), {Variant(protocolo)});
   struct Liberar {
     std::unique_ptr<TjClientDataSet>& Itens;
     ~Liberar() { DestruirSQL(Itens); }
@@ -313,7 +312,3 @@ void TKdrBaixaProtocolo::DoParamChange(TObject*, TjxsParamItem* _AParam) {
     params.EdEnabledField("pColuna", comItens);
   }
 }
-
-void TKdrBaixaProtocolo::DoParamEnter(TObject*, TjxsParamItem*) {}
-
-void TKdrBaixaProtocolo::DoParamExit(TObject*, TjxsParamItem*) {}

@@ -25,8 +25,6 @@ class TKdrBaixaProtocolo : public TjfmBaseDll {
   // On the parameter form: the break plan offers its own ordering choices, and asking for
   // items makes the column choice required.
   void DoParamChange(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam) override;
-  void DoParamExit(TObject* Sender, TjxsParamItem* _AParam) override;
   void DepoisConfigurar(TWinControl* _AParent) override;
 
   // The ordering choices and keys of each break plan.

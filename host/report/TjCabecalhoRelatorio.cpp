@@ -199,8 +199,7 @@ void TjCabecalhoRelatorio::Impl::CarregarEstabelecimento(int codigoEmpresa) {
 }
 
 TBitmap TjCabecalhoRelatorio::Impl::LerLogotipo(int codigoEmpresa) const {
-  std::unique_ptr<TjClientDataSet> dados =
-      ExecutarSQL(kSqlLogotipo, {codigoEmpresa}, false, true, -1, "", nullptr, true);
+  std::unique_ptr<TjClientDataSet> dados = ExecutarSQL(kSqlLogotipo, {codigoEmpresa}, false, true);
   if (dados->IsEmpty() || dados->Fields(0).IsNull()) return TBitmap();
   TMemoryStream stream(dados->Fields(0).AsBytes());
   // Bytes in no picture format we know are left out, as everywhere else: nothing to draw.

@@ -143,7 +143,7 @@ RunResult ReportRun::RunChecked(const std::map<std::string, std::string>& given,
   std::unique_ptr<TjClientDataSet> mainDataSet;
   if (!Trim(FDefinition.Statement).empty()) {
     const MainStatement statement = BuildMainStatement(FDefinition, *params);
-    mainDataSet = ExecutarSQL(statement.Text, statement.Values, true, false, -1, "", nullptr, true);
+    mainDataSet = ExecutarSQL(statement.Text, statement.Values);
   }
 
   ReportWriter writer(FDefinition, *params, mainDataSet.get(), metrics, sink, progress);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/Sections.h"
 #include "support/KdrProcess.h"
 
 namespace fs = std::filesystem;
@@ -126,10 +127,10 @@ TEST_F(KdrCommandTest, RunPrintsTheJsonDocument) {
   const auto sections = Sections(page);
   // Page header, its column headings from the after-section event, then the report's bands.
   ASSERT_GE(sections.size(), 6u);
-  EXPECT_EQ(sections[0], 1);
-  EXPECT_EQ(sections[1], 8);
-  EXPECT_EQ(sections[2], 2);
-  EXPECT_EQ(sections.back(), 4);
+  EXPECT_EQ(sections[0], teste::kSecaoCabecalhoPagina);
+  EXPECT_EQ(sections[1], teste::kSecaoTitulosItens);
+  EXPECT_EQ(sections[2], teste::kSecaoProtocolo);
+  EXPECT_EQ(sections.back(), teste::kSecaoTotal);
 
   const json& header = page["bands"][2];
   EXPECT_EQ(header["values"]["pDescrProtocolo"], "Protocolo: 00001 - Guias de março");
@@ -138,7 +139,7 @@ TEST_F(KdrCommandTest, RunPrintsTheJsonDocument) {
   EXPECT_EQ(page["bands"][0]["labels"]["Logo"]["visible"], false);
 
   const json& firstItem = page["bands"][3];
-  EXPECT_EQ(firstItem["section"], 3);
+  EXPECT_EQ(firstItem["section"], teste::kSecaoItem);
   EXPECT_EQ(firstItem["values"]["pDesc"], "DAS - Simples Nacional");
   EXPECT_EQ(firstItem["values"]["pValor"], "1.234,50");
   EXPECT_EQ(firstItem["values"]["pVcto"], "20/03/2026");
@@ -153,8 +154,8 @@ TEST_F(KdrCommandTest, LongDescriptionIsWrappedIntoSeveralLinesLosingNothing) {
   // Protocol 1's second item: the item lines after the first, up to the protocol's total.
   std::vector<json> lines;
   for (const auto& band : document["pages"][0]["bands"]) {
-    if (band["section"] == 4) break;
-    if (band["section"] == 3) lines.push_back(band["values"]);
+    if (band["section"] == teste::kSecaoTotal) break;
+    if (band["section"] == teste::kSecaoItem) lines.push_back(band["values"]);
   }
   ASSERT_GE(lines.size(), 3u) << "one line for the first item, two or more for the long one";
   std::string joined;

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "company_receipt/Sections.h"
 #include "support/KdrProcess.h"
+
+using namespace protocolo_empresa;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -104,7 +107,10 @@ TEST_F(ReceiptCommand, PrintsEachProtocolWithItsHeaderItemsAndClosing) {
   const json document = json::parse(outcome.Out);
   EXPECT_EQ(document["report"], "KdrProtocoloEmpresa");
   EXPECT_EQ(document["version"], "[versao: 1.1.28.0]");
-  EXPECT_EQ(Sections(document), (std::vector<int>{1, 12, 10, 10, 11, 12, 10, 11}));
+  EXPECT_EQ(
+      Sections(document),
+      (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                        kSecaoFechamento, kSecaoCabecalhoEstab, kSecaoItem, kSecaoFechamento}));
 
   const json& bands = document["pages"][0]["bands"];
   EXPECT_EQ(bands[0]["values"]["pEscrit"], "Escritório Modelo");

@@ -8,6 +8,9 @@
 #include "DataAccess.h"
 #include "Exception.h"
 #include "company_receipt/ReceiptOffice.h"
+#include "company_receipt/Sections.h"
+
+using namespace protocolo_empresa;
 
 namespace {
 
@@ -25,8 +28,10 @@ TEST_F(ItemLines, OneProtocolOfThreeSingleLineItems) {
   Item(7, 3, "INSS", "1234567.89");
   const auto harness = Run();
 
-  EXPECT_EQ(harness->Sections(), (std::vector<int>{1, 12, 10, 10, 10, 11}));
-  const auto items = BandsOf(*harness, 10);
+  EXPECT_EQ(harness->Sections(),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                              kSecaoItem, kSecaoFechamento}));
+  const auto items = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(items.size(), 3u);
   EXPECT_EQ(Value(items[0], "pTexto"), kReceiptLine);
   EXPECT_EQ(Value(items[1], "pTexto"), "");
@@ -48,8 +53,10 @@ TEST_F(ItemLines, WrappedDescriptionShowsDatesAndValueOnItsFirstAndLastLines) {
   Item(7, 2, "FGTS");
   const auto harness = Run();
 
-  EXPECT_EQ(harness->Sections(), (std::vector<int>{1, 12, 10, 10, 10, 10, 11}));
-  const auto lines = BandsOf(*harness, 10);
+  EXPECT_EQ(harness->Sections(),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                              kSecaoItem, kSecaoItem, kSecaoFechamento}));
+  const auto lines = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(Value(lines[0], "pDescricao"), kA);
   EXPECT_EQ(Value(lines[1], "pDescricao"), kB);
@@ -84,7 +91,8 @@ TEST_F(ItemLines, OnlyDescriptionsLongerThanThirtyThreeCharactersAreWrapped) {
   const auto harness = Run();
 
   std::vector<std::string> descriptions;
-  for (const Band* band : BandsOf(*harness, 10)) descriptions.push_back(Value(band, "pDescricao"));
+  for (const Band* band : BandsOf(*harness, kSecaoItem))
+    descriptions.push_back(Value(band, "pDescricao"));
   EXPECT_EQ(descriptions, (std::vector<std::string>{wide33, std::string(16, 'W'),
                                                     std::string(17, 'W'), accented33}));
 }
@@ -93,7 +101,7 @@ TEST_F(ItemLines, LineBreaksInADescriptionStartNewLines) {
   Protocolo(7, 1, 1, "Guias");
   Item(7, 1, "Linha um\nLinha dois\r\nTrês");
   const auto harness = Run();
-  const auto lines = BandsOf(*harness, 10);
+  const auto lines = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(Value(lines[0], "pDescricao"), "Linha um");
   EXPECT_EQ(Value(lines[1], "pDescricao"), "Linha dois");
@@ -106,7 +114,7 @@ TEST_F(ItemLines, EmptyDescriptionPrintsOneLine) {
   Protocolo(7, 1, 1, "Guias");
   Item(7, 1, "");
   const auto harness = Run();
-  const auto lines = BandsOf(*harness, 10);
+  const auto lines = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(Value(lines[0], "pDescricao"), "");
   EXPECT_EQ(Value(lines[0], "pDataLcto"), "10/03/2026");
@@ -119,7 +127,7 @@ TEST_F(ItemLines, MissingCompetenceAndValue) {
       "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, CANCELADO) "
       "values (7, 1, 'Recibo', '0')");
   const auto harness = Run();
-  const auto lines = BandsOf(*harness, 10);
+  const auto lines = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(Value(lines[0], "pCompet"), "") << "not the month of the zero date";
   EXPECT_EQ(Value(lines[0], "pDataVcto"), "");
@@ -141,7 +149,7 @@ TEST_F(ProtocolHeader, ShowsProtocolCompanyAndAddress) {
   Item(7, 1, "DAS");
   Item(123456, 1, "FGTS");
   const auto harness = Run();
-  const auto headers = BandsOf(*harness, 12);
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoEstab);
   ASSERT_EQ(headers.size(), 2u);
   EXPECT_EQ(Value(headers[0], "pDescrProtocolo"), "Protocolo: 00007 - Guias de março");
   EXPECT_EQ(Value(headers[1], "pDescrProtocolo"), "Protocolo: 123456 - Folha");
@@ -158,8 +166,11 @@ TEST_F(ProtocolHeader, ConsecutiveProtocolsOfOneEstablishmentEachGetAHeader) {
   Item(2, 1, "FGTS");
   Item(2, 2, "INSS");
   const auto harness = Run();
-  EXPECT_EQ(harness->Sections(), (std::vector<int>{1, 12, 10, 11, 12, 10, 10, 11}));
-  const auto items = BandsOf(*harness, 10);
+  EXPECT_EQ(
+      harness->Sections(),
+      (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoFechamento,
+                        kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem, kSecaoFechamento}));
+  const auto items = BandsOf(*harness, kSecaoItem);
   EXPECT_EQ(Value(items[0], "pTexto"), kReceiptLine);
   EXPECT_EQ(Value(items[1], "pTexto"), kReceiptLine) << "each protocol has its receipt line";
   EXPECT_EQ(Value(items[2], "pTexto"), "");
@@ -174,7 +185,7 @@ TEST_F(ProtocolHeader, MissingPartsLeaveNoSeparatorsBehind) {
     Item(estab, 1, "DAS");
   }
   const auto harness = Run();
-  const auto headers = BandsOf(*harness, 12);
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoEstab);
   ASSERT_EQ(headers.size(), 3u);
   EXPECT_EQ(Value(headers[0], "pTexto"),
             "Endereço: Avenida Brasil, Curitiba / PR        Telefone: " +
@@ -192,12 +203,15 @@ TEST_F(ProtocolHeader, EstablishmentWithoutAddressRowStillGetsItsOwnHeader) {
   Item(1, 1, "DAS");
   Item(2, 1, "FGTS");
   const auto harness = Run();
-  EXPECT_EQ(harness->Sections(), (std::vector<int>{1, 12, 10, 11, 12, 10, 11}));
-  const auto headers = BandsOf(*harness, 12);
+  EXPECT_EQ(
+      harness->Sections(),
+      (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoFechamento,
+                        kSecaoCabecalhoEstab, kSecaoItem, kSecaoFechamento}));
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoEstab);
   EXPECT_EQ(Value(headers[1], "pDescrProtocolo"), "Protocolo: 00002 - Dois");
   EXPECT_EQ(Value(headers[1], "pNomeEmpresa"), "") << "not the previous protocol's company";
   EXPECT_EQ(Value(headers[1], "pTexto"), "");
-  EXPECT_EQ(Value(BandsOf(*harness, 10)[1], "pTexto"), kReceiptLine);
+  EXPECT_EQ(Value(BandsOf(*harness, kSecaoItem)[1], "pTexto"), kReceiptLine);
 }
 
 TEST_F(ProtocolHeader, DeliveryAddressWinsOverTheOwnAddressInAnyRowOrder) {
@@ -210,7 +224,7 @@ TEST_F(ProtocolHeader, DeliveryAddressWinsOverTheOwnAddressInAnyRowOrder) {
   for (const bool reversed : {false, true}) {
     Engine.ReverseRows = reversed;
     const auto harness = Run();
-    const auto headers = BandsOf(*harness, 12);
+    const auto headers = BandsOf(*harness, kSecaoCabecalhoEstab);
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_EQ(
         Value(headers[0], "pTexto")
@@ -229,7 +243,9 @@ TEST_F(ProtocolHeader, OwnAddressWhenDeliveryIsNotConfigured) {
   Protocolo(7, 1, 1, "Guias");
   Item(7, 1, "DAS");
   const auto harness = Run();
-  EXPECT_EQ(Value(BandsOf(*harness, 12).at(0), "pTexto").rfind("Endereço: Rua Nove, 120", 0), 0u);
+  EXPECT_EQ(Value(BandsOf(*harness, kSecaoCabecalhoEstab).at(0), "pTexto")
+                .rfind("Endereço: Rua Nove, 120", 0),
+            0u);
 }
 
 class RunLifecycle : public ReceiptTest {};
@@ -248,7 +264,7 @@ TEST_F(RunLifecycle, ItemsOfOtherStatesAreLeftOut) {
       "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, CANCELADO) "
       "values (1, 2, 'Cancelado', '1')");
   const auto harness = Run();
-  const auto items = BandsOf(*harness, 10);
+  const auto items = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(Value(items[0], "pDescricao"), "Vale");
 }

@@ -7,6 +7,9 @@
 #include "DataAccess.h"
 #include "Exception.h"
 #include "company_receipt/ReceiptOffice.h"
+#include "company_receipt/Sections.h"
+
+using namespace protocolo_empresa;
 
 namespace {
 
@@ -187,7 +190,7 @@ TEST_F(AddressStatement, RunsOnceForAllProtocolsAndEstablishments) {
   Protocolo(3, 1, 1, "Três");
   for (int protocol = 1; protocol <= 3; ++protocol) Item(protocol, 1, "Guia");
   const auto harness = Run();
-  EXPECT_EQ(BandsOf(*harness, 12).size(), 3u);
+  EXPECT_EQ(BandsOf(*harness, kSecaoCabecalhoEstab).size(), 3u);
   EXPECT_EQ(Engine.AddressQueries(), 1);
   EXPECT_EQ(Engine.Queries.size(), 2u);
 }

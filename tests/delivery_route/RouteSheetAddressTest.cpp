@@ -5,6 +5,9 @@
 
 #include "DataAccess.h"
 #include "delivery_route/RouteSheetSupport.h"
+#include "delivery_route/Sections.h"
+
+using namespace rota_entrega;
 
 namespace route_sheet {
 namespace {
@@ -116,7 +119,9 @@ TEST_F(RouteAddressTest, EstablishmentMissingFromTheAddressesKeepsItsLines) {
   Stop(1, 9, 9, 2, "Cliente encerrado");
   RouteRun run(Given{{"pMostrarEnd", "1"}});
   run.Print();
-  EXPECT_EQ(run.Sections(), (std::vector<int>{1, 8, 9, 10, 11, 12, 11, 13}));
+  EXPECT_EQ(run.Sections(), (std::vector<int>{kSecaoCabecalhoPagina, kSecaoTituloEstab,
+                                              kSecaoTituloRota, kSecaoRota, kSecaoEstab,
+                                              kSecaoEndereco, kSecaoEstab, kSecaoObservacao}));
   EXPECT_EQ(run.Addresses(), Texts{kOwnAddress});
 }
 

@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "delivery_route/Sections.h"
 #include "support/KdrProcess.h"
+
+using namespace rota_entrega;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -111,23 +114,26 @@ TEST_F(RouteSheetCommandTest, DetailedSheetListsEachRouteWithItsStopsAndAddresse
   const json document = RunJson({"pTipoRel=1", "pMostrarEnd=1"});
   EXPECT_EQ(document["report"], "KdrRotaEntrega");
   EXPECT_EQ(document["version"], "[versao: 1.1.28.0]");
-  EXPECT_EQ(Sections(document),
-            (std::vector<int>{1, 8, 9, 10, 11, 12, 11, 12, 14, 10, 11, 12, 13}));
+  EXPECT_EQ(
+      Sections(document),
+      (std::vector<int>{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota, kSecaoRota,
+                        kSecaoEstab, kSecaoEndereco, kSecaoEstab, kSecaoEndereco, kSecaoSeparador,
+                        kSecaoRota, kSecaoEstab, kSecaoEndereco, kSecaoObservacao}));
 
-  const auto routes = Bands(document, 10);
+  const auto routes = Bands(document, kSecaoRota);
   ASSERT_EQ(routes.size(), 2u);
   EXPECT_EQ(routes[0]["fields"]["CODIGOROTA"], "3");
   EXPECT_EQ(routes[0]["fields"]["QTDEESTABROTA"], "2");
   EXPECT_EQ(routes[1]["fields"]["CODIGOROTA"], "7");
 
-  const auto stops = Bands(document, 11);
+  const auto stops = Bands(document, kSecaoEstab);
   ASSERT_EQ(stops.size(), 3u);
   EXPECT_EQ(stops[0]["fields"]["APELIDOESTAB"], "Matriz");
   EXPECT_EQ(stops[1]["fields"]["APELIDOESTAB"], "Filial");
   EXPECT_EQ(stops[2]["fields"]["NOMEESTAB"], "Oficina São José");
 
   std::vector<std::string> addresses;
-  for (const json& band : Bands(document, 12)) {
+  for (const json& band : Bands(document, kSecaoEndereco)) {
     addresses.push_back(band["values"]["REndereco"].get<std::string>());
   }
   EXPECT_EQ(addresses,
@@ -137,15 +143,20 @@ TEST_F(RouteSheetCommandTest, DetailedSheetListsEachRouteWithItsStopsAndAddresse
                 "Endereço: Rua do Porto, 15  Galpão 4, Portão, Curitiba / PR      Telefone: (41) "
                 "3222-1111",
                 "Endereço: Rua das Flores, 0  Curitiba / PR"}));
-  EXPECT_EQ(Bands(document, 13)[0]["fields"]["OBSERVACAO"], "Entrada pelos fundos, portão azul");
+  EXPECT_EQ(Bands(document, kSecaoObservacao)[0]["fields"]["OBSERVACAO"],
+            "Entrada pelos fundos, portão azul");
   EXPECT_TRUE(document["messages"].empty());
 }
 
 TEST_F(RouteSheetCommandTest, ShorterFormsListOnlyTheRoutes) {
   FillOffice();
-  EXPECT_EQ(Sections(RunJson({"pTipoRel=2", "pMostrarEnd=1"})), (std::vector<int>{1, 9, 10, 10}));
-  EXPECT_EQ(Sections(RunJson({"pTipoRel=3"})), (std::vector<int>{1, 8, 9, 10, 10}));
-  EXPECT_EQ(Sections(RunJson({"pCodigoRota=7", "pTipoRel=2"})), (std::vector<int>{1, 9, 10}));
+  EXPECT_EQ(Sections(RunJson({"pTipoRel=2", "pMostrarEnd=1"})),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoTituloRota, kSecaoRota, kSecaoRota}));
+  EXPECT_EQ(Sections(RunJson({"pTipoRel=3"})),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                              kSecaoRota, kSecaoRota}));
+  EXPECT_EQ(Sections(RunJson({"pCodigoRota=7", "pTipoRel=2"})),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoTituloRota, kSecaoRota}));
 }
 
 TEST_F(RouteSheetCommandTest, ReportFormThatIsNoNumberFailsWithItsMessageAndNoFile) {
@@ -197,13 +208,14 @@ TEST_F(RouteSheetCommandTest, DescribeShowsTheFormsAndThePublishedAddressOperati
 TEST_F(RouteSheetCommandTest, DemoOfficeSheetsPrintInEveryForm) {
   ASSERT_EQ(Kdr({"db", "demo", "--db", Url()}).Status, 0);
   const json detailed = RunJson({"pTipoRel=1", "pMostrarEnd=1"});
-  EXPECT_FALSE(Bands(detailed, 11).empty());
-  EXPECT_EQ(Bands(detailed, 12).size(), Bands(detailed, 11).size())
+  EXPECT_FALSE(Bands(detailed, kSecaoEstab).empty());
+  EXPECT_EQ(Bands(detailed, kSecaoEndereco).size(), Bands(detailed, kSecaoEstab).size())
       << "every demo establishment has an address";
   for (const std::string form : {"2", "3"}) {
     const json routes = RunJson({"pTipoRel=" + form});
-    EXPECT_EQ(Bands(routes, 10).size(), Bands(detailed, 10).size()) << "pTipoRel " << form;
-    EXPECT_TRUE(Bands(routes, 11).empty()) << "pTipoRel " << form;
+    EXPECT_EQ(Bands(routes, kSecaoRota).size(), Bands(detailed, kSecaoRota).size())
+        << "pTipoRel " << form;
+    EXPECT_TRUE(Bands(routes, kSecaoEstab).empty()) << "pTipoRel " << form;
   }
   for (const std::string format : {"pdf", "png", "txt"}) {
     const fs::path file = FFolder / ("rotas." + format);

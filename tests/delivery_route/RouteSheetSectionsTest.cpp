@@ -5,6 +5,9 @@
 
 #include "Exception.h"
 #include "delivery_route/RouteSheetSupport.h"
+#include "delivery_route/Sections.h"
+
+using namespace rota_entrega;
 
 namespace route_sheet {
 namespace {
@@ -15,19 +18,22 @@ TEST_F(RouteSheetTest, DetailedFormPrintsEachRouteWithItsEstablishments) {
   TwoRoutesOfTwo();
   RouteRun run(Given{{"pTipoRel", "1"}});
   run.Print();
-  EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11, 11, 14, 10, 11, 11}));
+  EXPECT_EQ(run.Sections(), (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                                      kSecaoRota, kSecaoEstab, kSecaoEstab, kSecaoSeparador,
+                                      kSecaoRota, kSecaoEstab, kSecaoEstab}));
 }
 
 TEST_F(RouteSheetTest, RoutesOnlyFormPrintsOneLinePerRouteUnderTheRouteHeading) {
   TwoRoutesOfTwo();
   RouteRun run(Given{{"pTipoRel", "2"}});
   run.Print();
-  EXPECT_EQ(run.Sections(), (Sections{1, 9, 10, 10}));
+  EXPECT_EQ(run.Sections(),
+            (Sections{kSecaoCabecalhoPagina, kSecaoTituloRota, kSecaoRota, kSecaoRota}));
   // The route line shows its route and how many establishments it visits.
-  ASSERT_EQ(run.Bands(10).size(), 2u);
-  EXPECT_EQ(RouteRun::Field(*run.Bands(10)[0], "CODIGOROTA"), "1");
-  EXPECT_EQ(RouteRun::Field(*run.Bands(10)[1], "CODIGOROTA"), "2");
-  EXPECT_EQ(RouteRun::Field(*run.Bands(10)[1], "QTDEESTABROTA"), "2");
+  ASSERT_EQ(run.Bands(kSecaoRota).size(), 2u);
+  EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoRota)[0], "CODIGOROTA"), "1");
+  EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoRota)[1], "CODIGOROTA"), "2");
+  EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoRota)[1], "QTDEESTABROTA"), "2");
 }
 
 TEST_F(RouteSheetTest, AnyOtherFormPrintsRouteLinesUnderBothHeadings) {
@@ -35,7 +41,9 @@ TEST_F(RouteSheetTest, AnyOtherFormPrintsRouteLinesUnderBothHeadings) {
   for (const std::string form : {"3", "0", "7"}) {
     RouteRun run(Given{{"pTipoRel", form}});
     run.Print();
-    EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 10})) << "pTipoRel " << form;
+    EXPECT_EQ(run.Sections(), (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                                        kSecaoRota, kSecaoRota}))
+        << "pTipoRel " << form;
   }
 }
 
@@ -46,8 +54,10 @@ TEST_F(RouteSheetTest, FirstRouteCodedZeroStillGetsItsRouteLine) {
   Stop(5, 2, 1, 1);
   RouteRun run;
   run.Print();
-  EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11, 14, 10, 11}));
-  EXPECT_EQ(RouteRun::Field(*run.Bands(10)[0], "CODIGOROTA"), "0");
+  EXPECT_EQ(run.Sections(),
+            (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota, kSecaoRota,
+                      kSecaoEstab, kSecaoSeparador, kSecaoRota, kSecaoEstab}));
+  EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoRota)[0], "CODIGOROTA"), "0");
 }
 
 TEST_F(RouteSheetTest, EstablishmentsComeInDeliveryOrderWithUnsequencedOnesLast) {
@@ -62,7 +72,8 @@ TEST_F(RouteSheetTest, EstablishmentsComeInDeliveryOrderWithUnsequencedOnesLast)
   RouteRun run;
   run.Print();
   std::vector<std::string> visited;
-  for (const Band* band : run.Bands(11)) visited.push_back(RouteRun::Field(*band, "CODIGOESTAB"));
+  for (const Band* band : run.Bands(kSecaoEstab))
+    visited.push_back(RouteRun::Field(*band, "CODIGOESTAB"));
   EXPECT_EQ(visited, (std::vector<std::string>{"3", "2", "1", "4"}));
 }
 
@@ -71,15 +82,18 @@ TEST_F(RouteSheetTest, CompanyEstablishmentAndRouteExpressionsNarrowTheList) {
   {
     RouteRun run(Given{{"pCodigoRota", "2"}});
     run.Print();
-    EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11, 11}));
-    EXPECT_EQ(RouteRun::Field(*run.Bands(10)[0], "CODIGOROTA"), "2");
+    EXPECT_EQ(run.Sections(), (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                                        kSecaoRota, kSecaoEstab, kSecaoEstab}));
+    EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoRota)[0], "CODIGOROTA"), "2");
   }
   {
     RouteRun run(Given{{"pCodigoEmpresa", "1,3"}, {"pCodigoEstab", "1"}});
     run.Print();
-    EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11, 14, 10, 11}));
-    EXPECT_EQ(RouteRun::Field(*run.Bands(11)[0], "CODIGOEMPRESA"), "1");
-    EXPECT_EQ(RouteRun::Field(*run.Bands(11)[1], "CODIGOEMPRESA"), "3");
+    EXPECT_EQ(run.Sections(),
+              (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota, kSecaoRota,
+                        kSecaoEstab, kSecaoSeparador, kSecaoRota, kSecaoEstab}));
+    EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoEstab)[0], "CODIGOEMPRESA"), "1");
+    EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoEstab)[1], "CODIGOEMPRESA"), "3");
   }
 }
 
@@ -96,8 +110,9 @@ TEST_F(RouteSheetTest, HeadingsFollowThePageHeaderOnEveryPage) {
     Establishment(company, 1, "Cliente " + std::to_string(company));
     Stop(1 + company / 20, company, 1, company);
   }
-  for (const auto& [form, headings] :
-       std::vector<std::pair<std::string, Sections>>{{"1", {1, 8, 9}}, {"2", {1, 9}}}) {
+  for (const auto& [form, headings] : std::vector<std::pair<std::string, Sections>>{
+           {"1", {kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota}},
+           {"2", {kSecaoCabecalhoPagina, kSecaoTituloRota}}}) {
     RouteRun run(Given{{"pTipoRel", form}, {"pMostrarEnd", "1"}});
     run.Print();
     const auto pages = run.SectionsPerPage();
@@ -124,21 +139,25 @@ TEST_F(RouteSheetTest, NoteLineFollowsTheEstablishmentThatHasOne) {
   {
     RouteRun run;
     run.Print();
-    EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11, 13, 11}));
-    EXPECT_EQ(RouteRun::Field(*run.Bands(13)[0], "OBSERVACAO"),
+    EXPECT_EQ(run.Sections(), (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                                        kSecaoRota, kSecaoEstab, kSecaoObservacao, kSecaoEstab}));
+    EXPECT_EQ(RouteRun::Field(*run.Bands(kSecaoObservacao)[0], "OBSERVACAO"),
               "Entregar na portaria ao Sr. Valdir");
   }
   {
     // The address comes between the establishment and its note.
     RouteRun run(Given{{"pMostrarEnd", "1"}});
     run.Print();
-    EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11, 12, 13, 11, 12}));
+    EXPECT_EQ(run.Sections(), (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                                        kSecaoRota, kSecaoEstab, kSecaoEndereco, kSecaoObservacao,
+                                        kSecaoEstab, kSecaoEndereco}));
   }
   {
     // Only the detailed form has establishment lines, and so notes.
     RouteRun run(Given{{"pTipoRel", "3"}});
     run.Print();
-    EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10}));
+    EXPECT_EQ(run.Sections(),
+              (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota, kSecaoRota}));
   }
 }
 
@@ -147,8 +166,8 @@ TEST_F(RouteSheetTest, SeparatorPrintsWithAnEmptyText) {
   RouteRun run;
   run.Writer().SetLayoutValue("RTexto", "restos de outra execução");
   run.Print();
-  ASSERT_EQ(run.Bands(14).size(), 1u);
-  EXPECT_EQ(ReportHarness::Value(*run.Bands(14)[0], "RTexto"), "");
+  ASSERT_EQ(run.Bands(kSecaoSeparador).size(), 1u);
+  EXPECT_EQ(ReportHarness::Value(*run.Bands(kSecaoSeparador)[0], "RTexto"), "");
 }
 
 TEST_F(RouteSheetTest, ProgressCountsEveryRecordOfTheList) {
@@ -193,7 +212,8 @@ TEST_F(RouteSheetTest, FailureHalfwayDetachesTheHandlerAndReleasesTheAddresses) 
   EXPECT_FALSE(run.Writer().OnAfterSection);
   EXPECT_TRUE(run.Report->SQLEndereco().find("ESTABENTREGA") != std::string::npos);
   run.Writer().Finish();
-  EXPECT_EQ(run.Sections(), (Sections{1, 8, 9, 10, 11}));
+  EXPECT_EQ(run.Sections(), (Sections{kSecaoCabecalhoPagina, kSecaoTituloEstab, kSecaoTituloRota,
+                                      kSecaoRota, kSecaoEstab}));
 }
 
 TEST_F(RouteSheetTest, HandlerIsDetachedWhenTheRunEnds) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DataAccess.h"
+#include "delivery_route/Sections.h"
 #include "delivery_route/TKdrRotaEntrega.h"
 #include "run/ReportRun.h"
 #include "support/ReportHarness.h"
@@ -103,7 +104,8 @@ class RouteRun {
   // The address texts of the printed address blocks, in print order.
   std::vector<std::string> Addresses() const {
     std::vector<std::string> texts;
-    for (const Band* band : Bands(12)) texts.push_back(ReportHarness::Value(*band, "REndereco"));
+    for (const Band* band : Bands(rota_entrega::kSecaoEndereco))
+      texts.push_back(ReportHarness::Value(*band, "REndereco"));
     return texts;
   }
   // A column of the route list as a printed band showed it.

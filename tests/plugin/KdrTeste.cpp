@@ -8,10 +8,13 @@
 
 #include "DataAccess.h"
 #include "Exception.h"
+#include "Sections.h"
 #include "SysUtils.h"
 #include "TStringList.h"
 #include "TjfmBaseDll.h"
 #include "jfmBaseDllReg.h"
+
+using namespace teste;
 
 namespace {
 
@@ -38,7 +41,7 @@ class TKdrTeste : public TjfmBaseDll {
       ~Detach() { Report->OnAfterSection = nullptr; }
     } detach{Report()};
     Report()->OnAfterSection = [this](TObject*, int section) {
-      if (section == 1) RepPrintSection(8);
+      if (section == kSecaoCabecalhoPagina) RepPrintSection(kSecaoTitulosItens);
     };
 
     ImprimirLogo();
@@ -70,7 +73,7 @@ class TKdrTeste : public TjfmBaseDll {
         RepParam("pDescrProtocolo", "Protocolo: " + FormatFloat("00000", protocolo) + " - " +
                                         itens->FieldByName("OBSERVACAO").AsString());
         RepParam("pNomeEstab", itens->FieldByName("NOMEESTAB").AsString());
-        RepPrintSection(2);
+        RepPrintSection(kSecaoProtocolo);
         if (falha == "2") throw Exception("Falha no meio da impressão.");
         // As an allocation that fails half-way through a run would.
         if (falha == "3") throw std::bad_alloc();
@@ -90,13 +93,13 @@ class TKdrTeste : public TjfmBaseDll {
           const TDateTime vencimento = itens->FieldByName("VENCIMENTO").AsDateTime();
           RepParam("pVcto", vencimento.IsZero() ? "" : DateToStr(vencimento));
         }
-        RepPrintSection(3);
+        RepPrintSection(kSecaoItem);
       }
       Report()->CSLShowProgress(++impressos, total);
       itens->Next();
       if (itens->Eof() || itens->FieldByName("CODIGOPROTOCOLO").AsInteger() != atual) {
         RepParam("pTotal", "Total: " + FormatFloat("#,##0.00", soma));
-        RepPrintSection(4);
+        RepPrintSection(kSecaoTotal);
       }
     }
     Report()->MsgMensagem(1, std::to_string(protocolos) + " protocolo(s) impresso(s)");

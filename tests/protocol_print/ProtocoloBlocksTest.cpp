@@ -3,7 +3,18 @@
 // and what each item line shows.
 #include "SysUtils.h"
 #include "protocol_print/ProtocoloOffice.h"
+#include "protocol_print/Sections.h"
 #include "report/ParameterList.h"
+
+using namespace protocolo;
+
+namespace {
+
+// A block's opening: its header, the heading and the item column titles.
+const std::vector<int> kAberturaUmaColuna = {kSecaoCabecalhoBloco, kSecaoTituloItens,
+                                             kSecaoTitulosItensUmaColuna};
+
+}  // namespace
 
 namespace {
 
@@ -11,16 +22,22 @@ using Sections = std::vector<int>;
 
 // A compact block of `items` single-line items: header, headings, items, filler, footer.
 Sections CompactBlock(int items) {
-  return Join({{1, 8, 12}, Repeat(13, items), Repeat(13, 5 - items), {11}});
+  return Join({kAberturaUmaColuna,
+               Repeat(kSecaoItemUmaColuna, items),
+               Repeat(kSecaoItemUmaColuna, 5 - items),
+               {kSecaoRodape}});
 }
 Sections LargeBlock(int items) {
-  return Join({{1, 8, 12}, Repeat(13, items), Repeat(13, 12 - items), {11}});
+  return Join({kAberturaUmaColuna,
+               Repeat(kSecaoItemUmaColuna, items),
+               Repeat(kSecaoItemUmaColuna, 12 - items),
+               {kSecaoRodape}});
 }
 
 std::vector<std::string> Descriptions(const ReportHarness& harness) {
   std::vector<std::string> texts;
   for (const Band* band : harness.Bands()) {
-    if (band->Section == 13) texts.push_back(ReportHarness::Value(*band, "pDesc"));
+    if (band->Section == kSecaoItemUmaColuna) texts.push_back(ReportHarness::Value(*band, "pDesc"));
   }
   return texts;
 }
@@ -32,7 +49,7 @@ TEST_F(ProtocoloOffice, ABlockIsFilledUpWithEmptyRows) {
   const auto harness = Run(March("C"));
 
   EXPECT_EQ(PageSections(*harness), std::vector<Sections>{CompactBlock(2)});
-  const auto rows = BandsOf(*harness, 13);
+  const auto rows = BandsOf(*harness, kSecaoItemUmaColuna);
   ASSERT_EQ(rows.size(), 5u);
   // Items from the highest sequence down.
   EXPECT_EQ(ReportHarness::Value(*rows[0], "pDesc"), "FGTS");
@@ -55,7 +72,7 @@ TEST_F(ProtocoloOffice, ItemsWithoutDueDateOrCompetenceShowNone) {
   AddProtocol(1);
   AddItem(1, 1, "Contrato social", "0", Variant(), Variant());
   const auto harness = Run(March("G"));
-  const Band& item = *BandsOf(*harness, 13).front();
+  const Band& item = *BandsOf(*harness, kSecaoItemUmaColuna).front();
   EXPECT_EQ(ReportHarness::Value(item, "pDesc"), "Contrato social");
   EXPECT_EQ(ReportHarness::Value(item, "pVal"), "0,00");
   EXPECT_FALSE(HasValue(item, "pVcto"));
@@ -69,11 +86,12 @@ TEST_F(ProtocoloOffice, TwoCompactBlocksShareAPageAroundTheCutLine) {
     AddItems(code, 1);
   }
   const auto harness = Run(March("C"));
-  EXPECT_EQ(
-      PageSections(*harness),
-      (std::vector<Sections>{Join({CompactBlock(1), {14, 16}, CompactBlock(1)}), CompactBlock(1)}));
+  EXPECT_EQ(PageSections(*harness),
+            (std::vector<Sections>{
+                Join({CompactBlock(1), {kSecaoRecorte, kSecaoEspacoEntreBlocos}, CompactBlock(1)}),
+                CompactBlock(1)}));
   // Each header shows its own protocol: the highest number first.
-  const auto headers = BandsOf(*harness, 1);
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoBloco);
   ASSERT_EQ(headers.size(), 3u);
   EXPECT_EQ(ReportHarness::Value(*headers[0], "pDescrProtocolo"), "Protocolo: 00003 - Protocolo 3");
   EXPECT_EQ(ReportHarness::Value(*headers[1], "pDescrProtocolo"), "Protocolo: 00002 - Protocolo 2");
@@ -85,8 +103,9 @@ TEST_F(ProtocoloOffice, ItemsBeyondABlockContinueUnderTheSameHeader) {
   AddItems(7, 8);
   const auto harness = Run(March("C"));
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({CompactBlock(5), {14, 16}, CompactBlock(3)})});
-  for (const Band* header : BandsOf(*harness, 1)) {
+            std::vector<Sections>{Join(
+                {CompactBlock(5), {kSecaoRecorte, kSecaoEspacoEntreBlocos}, CompactBlock(3)})});
+  for (const Band* header : BandsOf(*harness, kSecaoCabecalhoBloco)) {
     EXPECT_EQ(ReportHarness::Value(*header, "pDescrProtocolo"), "Protocolo: 00007 - Folha");
   }
 }
@@ -96,7 +115,8 @@ TEST_F(ProtocoloOffice, EveryCopyIsABlockOfItsOwn) {
   AddItems(1, 2);
   const auto harness = Run(March("C", {{"pCopia", "2"}}));
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({CompactBlock(2), {14, 16}, CompactBlock(2)})});
+            std::vector<Sections>{Join(
+                {CompactBlock(2), {kSecaoRecorte, kSecaoEspacoEntreBlocos}, CompactBlock(2)})});
   EXPECT_EQ(Descriptions(*harness), (std::vector<std::string>{"Item 2", "Item 1", "", "", "",
                                                               "Item 2", "Item 1", "", "", ""}));
 }
@@ -114,8 +134,10 @@ TEST_F(ProtocoloOffice, ADescriptionLongerThanABlockPrintsWholeWithoutFiller) {
   AddProtocol(1);
   AddItem(1, 1, "Linha 1\nLinha 2\nLinha 3\nLinha 4\nLinha 5\nLinha 6\nLinha 7", "99.90");
   const auto harness = Run(March("C"));
-  EXPECT_EQ(PageSections(*harness), std::vector<Sections>{Join({{1, 8, 12}, Repeat(13, 7), {11}})});
-  const auto rows = BandsOf(*harness, 13);
+  EXPECT_EQ(PageSections(*harness),
+            std::vector<Sections>{
+                Join({kAberturaUmaColuna, Repeat(kSecaoItemUmaColuna, 7), {kSecaoRodape}})});
+  const auto rows = BandsOf(*harness, kSecaoItemUmaColuna);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(ReportHarness::Value(*rows[i], "pDesc"), "Linha " + std::to_string(i + 1));
     const bool last = i + 1 == rows.size();
@@ -137,8 +159,10 @@ TEST_F(ProtocoloOffice, ABlockThatFillsThePageSendsTheNextToANewPage) {
   const auto harness = Run(March("C"));
   // No cut line and no second header at the top of a page that has its own header.
   EXPECT_EQ(PageSections(*harness),
-            (std::vector<Sections>{Join({{1, 8, 12}, Repeat(13, 24), {11}}), CompactBlock(1)}));
-  EXPECT_EQ(ReportHarness::Value(*BandsOf(*harness, 1)[1], "pDescrProtocolo"),
+            (std::vector<Sections>{
+                Join({kAberturaUmaColuna, Repeat(kSecaoItemUmaColuna, 24), {kSecaoRodape}}),
+                CompactBlock(1)}));
+  EXPECT_EQ(ReportHarness::Value(*BandsOf(*harness, kSecaoCabecalhoBloco)[1], "pDescrProtocolo"),
             "Protocolo: 00001 - Seguinte");
 }
 
@@ -149,8 +173,9 @@ TEST_F(ProtocoloOffice, AWrappedItemThatDoesNotFitStartsTheNextBlock) {
   const auto harness = Run(March("G"));
   // Eight items fill rows 2 to 9; four more lines do not fit behind them.
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({LargeBlock(8), {16}, LargeBlock(4)})});
-  EXPECT_EQ(ReportHarness::Value(*BandsOf(*harness, 13)[12], "pDesc"), "Primeira linha");
+            std::vector<Sections>{Join({LargeBlock(8), {kSecaoEspacoEntreBlocos}, LargeBlock(4)})});
+  EXPECT_EQ(ReportHarness::Value(*BandsOf(*harness, kSecaoItemUmaColuna)[12], "pDesc"),
+            "Primeira linha");
 }
 
 TEST_F(ProtocoloOffice, LargeModeFitRuleAtItsLimits) {
@@ -163,7 +188,8 @@ TEST_F(ProtocoloOffice, LargeModeFitRuleAtItsLimits) {
   for (int i = 2; i <= 10; ++i) AddItem(1, i, "Item " + std::to_string(i));
   const auto harness = Run(March("G"));
   EXPECT_EQ(PageSections(*harness),
-            (std::vector<Sections>{Join({LargeBlock(11), {16}, LargeBlock(9)}), LargeBlock(3)}));
+            (std::vector<Sections>{Join({LargeBlock(11), {kSecaoEspacoEntreBlocos}, LargeBlock(9)}),
+                                   LargeBlock(3)}));
 }
 
 TEST_F(ProtocoloOffice, LargeModeTwoLineItemAtTheLastRowStillPrints) {
@@ -173,7 +199,8 @@ TEST_F(ProtocoloOffice, LargeModeTwoLineItemAtTheLastRowStillPrints) {
   const auto harness = Run(March("G"));
   // Rows 2 to 12 hold eleven items; the two lines make the block 14 rows, with no filler.
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({{1, 8, 12}, Repeat(13, 13), {11}})});
+            std::vector<Sections>{
+                Join({kAberturaUmaColuna, Repeat(kSecaoItemUmaColuna, 13), {kSecaoRodape}})});
   EXPECT_EQ(Descriptions(*harness).back(), "Última");
 }
 
@@ -207,7 +234,7 @@ TEST_F(ProtocoloOffice, RouteModePrintsStopsFromTheLastDown) {
   AddProtocol(3, "Sem rota", 1, 3);
   AddItems(3, 1);
   const auto harness = Run(March("C", {{"pCodigoRota", "1"}}));
-  const auto headers = BandsOf(*harness, 1);
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoBloco);
   ASSERT_EQ(headers.size(), 2u);
   EXPECT_EQ(ReportHarness::Value(*headers[0], "pDescrProtocolo"), "Protocolo: 00002 - Filial");
   EXPECT_EQ(ReportHarness::Value(*headers[1], "pDescrProtocolo"), "Protocolo: 00001 - Matriz");
@@ -221,7 +248,8 @@ TEST_F(ProtocoloOffice, AnEstablishmentOnTwoRoutesGetsAReceiptPerRoute) {
   AddItems(1, 2);
   const auto harness = Run(March("C", {{"pCodigoRota", "1-2"}}));
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({CompactBlock(2), {14, 16}, CompactBlock(2)})});
+            std::vector<Sections>{Join(
+                {CompactBlock(2), {kSecaoRecorte, kSecaoEspacoEntreBlocos}, CompactBlock(2)})});
 }
 
 TEST_F(ProtocoloOffice, ClientAndOfficeTextsAreCutToTheirLengths) {
@@ -230,7 +258,7 @@ TEST_F(ProtocoloOffice, ClientAndOfficeTextsAreCutToTheirLengths) {
   const std::string office = "Escritório Contábil Horizonte e Associados Ltda";
   const std::string client = "Assinatura do responsável pela empresa cliente";
   const auto harness = Run(March("G", {{"pEscrit", office}, {"pCliente", client}}));
-  const Band& footer = *BandsOf(*harness, 11).front();
+  const Band& footer = *BandsOf(*harness, kSecaoRodape).front();
   EXPECT_EQ(ReportHarness::Value(footer, "pEscrit"), LeftChars(office, 30));
   EXPECT_EQ(ReportHarness::Value(footer, "pCliente"), LeftChars(client, 32));
 }

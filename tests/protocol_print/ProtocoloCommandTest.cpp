@@ -13,7 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "protocol_print/Sections.h"
 #include "support/KdrProcess.h"
+
+using namespace protocolo;
+
+namespace {
+
+// A block's opening: its header, the heading and the item column titles.
+const std::vector<int> kAberturaUmaColuna = {kSecaoCabecalhoBloco, kSecaoTituloItens,
+                                             kSecaoTitulosItensUmaColuna};
+const std::vector<int> kAberturaDuasColunas = {kSecaoCabecalhoBloco, kSecaoTituloItens,
+                                               kSecaoTitulosItensDuasColunas};
+
+}  // namespace
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -107,8 +120,10 @@ TEST_F(ProtocoloCommand, LargeModePrintsTwoBlocksOnAPage) {
   EXPECT_EQ(document["version"], "[versao: 1.1.28.0]");
   ASSERT_EQ(document["pages"].size(), 1u);
   const json& page = document["pages"][0];
-  std::vector<int> expected = Repeated({1, 8, 12}, 13, 12, {11, 16});
-  const std::vector<int> second = Repeated({1, 8, 12}, 13, 12, {11});
+  std::vector<int> expected = Repeated(kAberturaUmaColuna, kSecaoItemUmaColuna, 12,
+                                       {kSecaoRodape, kSecaoEspacoEntreBlocos});
+  const std::vector<int> second =
+      Repeated(kAberturaUmaColuna, kSecaoItemUmaColuna, 12, {kSecaoRodape});
   expected.insert(expected.end(), second.begin(), second.end());
   EXPECT_EQ(Sections(page), expected);
 
@@ -122,7 +137,7 @@ TEST_F(ProtocoloCommand, LargeModePrintsTwoBlocksOnAPage) {
   EXPECT_FALSE(header.contains("fields")) << "the report has no main data set";
 
   const json& secondHeader = page["bands"][17];
-  ASSERT_EQ(secondHeader["section"], 1);
+  ASSERT_EQ(secondHeader["section"], kSecaoCabecalhoBloco);
   EXPECT_EQ(secondHeader["values"]["pDescrProtocolo"], "Protocolo: 00007 - Guias de março");
   const json& lastItem = page["bands"][22];
   EXPECT_EQ(lastItem["values"]["pDesc"], "DAS - Simples Nacional - competência 02/2026");
@@ -140,8 +155,10 @@ TEST_F(ProtocoloCommand, LargeModePrintsTwoBlocksOnAPage) {
 TEST_F(ProtocoloCommand, CompactTwoColumnModeWithCopies) {
   const json document = RunJson({"pOrigem=C", "pColuna=1", "pCopia=2", "pCodigoProtocolo=7"});
   ASSERT_EQ(document["pages"].size(), 1u);
-  std::vector<int> expected = Repeated({1, 8, 9}, 10, 5, {11, 14, 16});
-  const std::vector<int> second = Repeated({1, 8, 9}, 10, 5, {11});
+  std::vector<int> expected = Repeated(kAberturaDuasColunas, kSecaoItemDuasColunas, 5,
+                                       {kSecaoRodape, kSecaoRecorte, kSecaoEspacoEntreBlocos});
+  const std::vector<int> second =
+      Repeated(kAberturaDuasColunas, kSecaoItemDuasColunas, 5, {kSecaoRodape});
   expected.insert(expected.end(), second.begin(), second.end());
   EXPECT_EQ(Sections(document["pages"][0]), expected);
   const json& odd = document["pages"][0]["bands"][4];
@@ -154,7 +171,7 @@ TEST_F(ProtocoloCommand, FiltersNarrowTheProtocols) {
   ASSERT_EQ(byType["pages"].size(), 1u);
   EXPECT_EQ(byType["pages"][0]["bands"][0]["values"]["pDescrProtocolo"],
             "Protocolo: 00008 - Folha de março");
-  EXPECT_EQ(Sections(byType["pages"][0]).back(), 11);
+  EXPECT_EQ(Sections(byType["pages"][0]).back(), kSecaoRodape);
   EXPECT_TRUE(RunJson({"pFormaEntrega=2"})["pages"].empty());
 }
 

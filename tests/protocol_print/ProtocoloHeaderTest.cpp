@@ -4,6 +4,9 @@
 #include <cairo.h>
 
 #include "protocol_print/ProtocoloOffice.h"
+#include "protocol_print/Sections.h"
+
+using namespace protocolo;
 
 namespace {
 
@@ -33,7 +36,7 @@ TEST_F(ProtocoloOffice, HeaderShowsTheEstablishment) {
   AddItems(1, 1);
   const auto harness = Run(March("G"));
   const Band& header = FirstHeader(*harness);
-  ASSERT_EQ(header.Section, 1);
+  ASSERT_EQ(header.Section, kSecaoCabecalhoBloco);
   EXPECT_EQ(ReportHarness::Value(header, "pNomeEmpresa"), "Padaria Pão Quente Ltda");
   EXPECT_EQ(ReportHarness::Value(header, "pCnpj"), "12.345.678/0001-95");
   EXPECT_EQ(ReportHarness::Value(header, "pEnder"),
@@ -51,7 +54,7 @@ TEST_F(ProtocoloOffice, ConsecutiveBlocksOfOneEstablishmentReadItsAddressOnce) {
   AddProtocol(2);
   AddItems(2, 1);
   const auto harness = Run(March("C", {{"pCopia", "2"}}));
-  EXPECT_EQ(BandsOf(*harness, 11).size(), 4u);
+  EXPECT_EQ(BandsOf(*harness, kSecaoRodape).size(), 4u);
   EXPECT_EQ(FRecorder.CountStarting(kOwnAddressStatement), 1);
 }
 
@@ -65,7 +68,7 @@ TEST_F(ProtocoloOffice, AnotherEstablishmentReadsItsOwnAddress) {
   AddItems(3, 1);
   const auto harness = Run(March("C"));
   EXPECT_EQ(FRecorder.CountStarting(kOwnAddressStatement), 3);
-  const auto headers = BandsOf(*harness, 1);
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoBloco);
   ASSERT_EQ(headers.size(), 3u);
   EXPECT_EQ(ReportHarness::Value(*headers[1], "pNomeEmpresa"), "Padaria Pão Quente - Filial");
   EXPECT_EQ(ReportHarness::Value(*headers[1], "pTelefone"), "41 30001000");
@@ -109,7 +112,7 @@ TEST_F(ProtocoloOffice, AnEstablishmentWithoutTelephoneShowsNone) {
   AddProtocol(1, "Sem telefone", 1, 2);
   AddItems(1, 1);
   const auto harness = Run(March("C"));
-  const auto headers = BandsOf(*harness, 1);
+  const auto headers = BandsOf(*harness, kSecaoCabecalhoBloco);
   ASSERT_EQ(headers.size(), 2u);
   EXPECT_EQ(ReportHarness::Value(*headers[0], "pTelefone"), "41 33334444");
   EXPECT_TRUE(Element(*headers[0], "etiTelefone")->Visible);

@@ -2,6 +2,9 @@
 // runs, and the rows the statement selects.
 #include "DataAccess.h"
 #include "protocol_print/ProtocoloOffice.h"
+#include "protocol_print/Sections.h"
+
+using namespace protocolo;
 
 namespace {
 
@@ -154,7 +157,7 @@ TEST_F(ProtocoloOffice, OnlyOpenUncancelledItemsOfTheRangePrint) {
 
   const auto harness = Run(March("C"));
   std::vector<std::string> printed;
-  for (const Band* band : BandsOf(*harness, 13)) {
+  for (const Band* band : BandsOf(*harness, kSecaoItemUmaColuna)) {
     if (HasValue(*band, "pDesc")) printed.push_back(ReportHarness::Value(*band, "pDesc"));
   }
   EXPECT_EQ(printed, (std::vector<std::string>{"Do primeiro dia", "Guia a entregar"}));

@@ -1,6 +1,17 @@
 // Two-column mode: two items to a row, an odd item alone on the block's last row, and the
 // protocols whose item texts did not fit one line, reported after the run.
 #include "protocol_print/ProtocoloOffice.h"
+#include "protocol_print/Sections.h"
+
+using namespace protocolo;
+
+namespace {
+
+// A block's opening: its header, the heading and the item column titles.
+const std::vector<int> kAberturaDuasColunas = {kSecaoCabecalhoBloco, kSecaoTituloItens,
+                                               kSecaoTitulosItensDuasColunas};
+
+}  // namespace
 
 namespace {
 
@@ -21,9 +32,11 @@ TEST_F(ProtocoloOffice, AnOddItemPrintsAloneOnTheLastRow) {
   AddItem(1, 3, "GPS", "3.00", Variant("2026-03-21"));
   const auto harness = Run(TwoColumns("C"));
 
-  EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{Join({{1, 8, 9}, Repeat(10, 2), Repeat(10, 3), {11}})});
-  const auto rows = BandsOf(*harness, 10);
+  EXPECT_EQ(PageSections(*harness), std::vector<Sections>{Join({kAberturaDuasColunas,
+                                                                Repeat(kSecaoItemDuasColunas, 2),
+                                                                Repeat(kSecaoItemDuasColunas, 3),
+                                                                {kSecaoRodape}})});
+  const auto rows = BandsOf(*harness, kSecaoItemDuasColunas);
   const Band& full = *rows[0];
   EXPECT_EQ(ReportHarness::Value(full, "pDesc2"), "GPS");
   EXPECT_EQ(ReportHarness::Value(full, "pVal2"), "3,00");
@@ -54,9 +67,13 @@ TEST_F(ProtocoloOffice, AnOddRowClosingAFullBlockLeavesNoDueDateBehind) {
   const auto harness = Run(TwoColumns("C"));
 
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{
-                Join({{1, 8, 9}, Repeat(10, 5), {11, 14, 16, 1, 8, 9}, Repeat(10, 5), {11}})});
-  const Band& next = *BandsOf(*harness, 10)[5];
+            std::vector<Sections>{Join({kAberturaDuasColunas,
+                                        Repeat(kSecaoItemDuasColunas, 5),
+                                        {kSecaoRodape, kSecaoRecorte, kSecaoEspacoEntreBlocos},
+                                        kAberturaDuasColunas,
+                                        Repeat(kSecaoItemDuasColunas, 5),
+                                        {kSecaoRodape}})});
+  const Band& next = *BandsOf(*harness, kSecaoItemDuasColunas)[5];
   EXPECT_EQ(ReportHarness::Value(next, "pDesc2"), "Sem vencimento");
   EXPECT_FALSE(HasValue(next, "pVcto2")) << ReportHarness::Value(next, "pVcto2");
   EXPECT_EQ(ReportHarness::Value(next, "pVcto4"), "25/03/2026");
@@ -67,8 +84,12 @@ TEST_F(ProtocoloOffice, LargeTwoColumnBlocksHoldTwelveRows) {
   AddItems(1, 30);
   const auto harness = Run(TwoColumns("G"));
   EXPECT_EQ(PageSections(*harness),
-            std::vector<Sections>{
-                Join({{1, 8, 9}, Repeat(10, 12), {11, 16, 1, 8, 9}, Repeat(10, 12), {11}})});
+            std::vector<Sections>{Join({kAberturaDuasColunas,
+                                        Repeat(kSecaoItemDuasColunas, 12),
+                                        {kSecaoRodape, kSecaoEspacoEntreBlocos},
+                                        kAberturaDuasColunas,
+                                        Repeat(kSecaoItemDuasColunas, 12),
+                                        {kSecaoRodape}})});
 }
 
 TEST_F(ProtocoloOffice, ProtocolsWithCutTextsAreReportedOnceEach) {
@@ -89,7 +110,7 @@ TEST_F(ProtocoloOffice, ProtocolsWithCutTextsAreReportedOnceEach) {
             "Protocolo 00001, texto de alguns itens não foi impresso por completo");
   // The whole text is handed to the column; the layout shows what fits.
   bool shown = false;
-  for (const Band* row : BandsOf(*harness, 10)) {
+  for (const Band* row : BandsOf(*harness, kSecaoItemDuasColunas)) {
     shown = shown || ReportHarness::Value(*row, "pDesc2") == kLongText ||
             ReportHarness::Value(*row, "pDesc4") == kLongText;
   }
@@ -101,7 +122,7 @@ TEST_F(ProtocoloOffice, OneColumnModeReportsNoCutTexts) {
   AddItem(1, 1, kLongText);
   const auto harness = Run(March("G"));
   EXPECT_TRUE(harness->Sink.Messages.empty());
-  EXPECT_GE(BandsOf(*harness, 13).size(), 12u);
+  EXPECT_GE(BandsOf(*harness, kSecaoItemUmaColuna).size(), 12u);
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+// Splitting an item description into the lines its layout label shows. Header-only: compiled
+// into each plug-in that prints descriptions, so nothing here is exported.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "SysUtils.h"
+#include "TStringList.h"
+#include "TjfmReport.h"
+#include "TjxsLabel.h"
+
+namespace kdr {
+
+// The lines of `texto` as the label `etiqueta` prints them. A text whose lines, each with its
+// two-character break, come to at most `tamanhoSemQuebra` characters is taken to fit the label
+// and keeps its own lines; a longer one is re-flowed to the label's width (words wrapped, its
+// own breaks kept). Never empty: an empty description is one empty line.
+inline std::vector<std::string> QuebrarDescricao(TjfmReport& report, TjxsLabel* etiqueta,
+                                                 const std::string& texto, int tamanhoSemQuebra) {
+  TStringList lista;
+  lista.SetText(texto);
+  if (CharCount(lista.Text()) > tamanhoSemQuebra) report.WrapText(lista, etiqueta, true, true);
+  std::vector<std::string> linhas;
+  linhas.reserve(static_cast<std::size_t>(lista.Count()));
+  for (int i = 0; i < lista.Count(); ++i) linhas.push_back(lista[i]);
+  if (linhas.empty()) linhas.emplace_back();
+  return linhas;
+}
+
+}  // namespace kdr
