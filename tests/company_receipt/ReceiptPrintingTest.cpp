@@ -177,9 +177,9 @@ TEST_F(ProtocolHeader, ConsecutiveProtocolsOfOneEstablishmentEachGetAHeader) {
 }
 
 TEST_F(ProtocolHeader, MissingPartsLeaveNoSeparatorsBehind) {
-  Estab(1, 2, "Filial", "2", "'Brasil'", "0", "null", "'  '", "null", "'33335555'");
-  Estab(1, 3, "Depósito", "1", "'Um'", "5", "null", "null", "'41'", "null");
-  Estab(1, 4, "Loja", "1", "'Dois'", "6", "null", "null", "'41'", "''");
+  Estab(1, 2, "Filial", 2, "Brasil", 0, std::nullopt, "  ", std::nullopt, "33335555");
+  Estab(1, 3, "Depósito", 1, "Um", 5, std::nullopt, std::nullopt, "41", std::nullopt);
+  Estab(1, 4, "Loja", 1, "Dois", 6, std::nullopt, std::nullopt, "41", "");
   for (int estab = 2; estab <= 4; ++estab) {
     Protocolo(estab, 1, estab, "P");
     Item(estab, 1, "DAS");

@@ -184,14 +184,14 @@ TEST_F(ParameterValidation, ReversedRangeSelectsNothingWithoutError) {
 class AddressStatement : public ReceiptTest {};
 
 TEST_F(AddressStatement, RunsOnceForAllProtocolsAndEstablishments) {
-  Estab(1, 2, "Filial", "2", "'Brasil'", "900", "null", "'Batel'", "null", "null");
+  Estab(1, 2, "Filial", 2, "Brasil", 900, std::nullopt, "Batel", std::nullopt, std::nullopt);
   Protocolo(1, 1, 1, "Um");
   Protocolo(2, 1, 2, "Dois");
   Protocolo(3, 1, 1, "Três");
   for (int protocol = 1; protocol <= 3; ++protocol) Item(protocol, 1, "Guia");
   const auto harness = Run();
   EXPECT_EQ(BandsOf(*harness, kSecaoCabecalhoEstab).size(), 3u);
-  EXPECT_EQ(Engine.AddressQueries(), 1);
+  EXPECT_EQ(Engine.CountHolding(kAddressStatement), 1);
   EXPECT_EQ(Engine.Queries.size(), 2u);
 }
 
@@ -199,7 +199,7 @@ TEST_F(AddressStatement, CodeFiltersAreBareConditionsBehindOneWhere) {
   Protocolo(1, 1, 1, "Um");
   Item(1, 1, "Guia");
   Run({{"pCodigoEmpresa", "1"}, {"pCodigoEstab", "1-2"}});
-  ASSERT_EQ(Engine.AddressQueries(), 1);
+  ASSERT_EQ(Engine.CountHolding(kAddressStatement), 1);
   const std::string& statement = Engine.Queries.back().Statement;
   EXPECT_TRUE(EndsWith(statement, "C.MESMOENDERECOENT = '0'  where " +
                                       FilterInterval({"F.CODIGOEMPRESA"}, "1", {1}, false, 1) +

@@ -4,7 +4,7 @@
 
 #include "DataAccess.h"
 #include "Exception.h"
-#include "data/TempDatabase.h"
+#include "support/TestDatabase.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ class HostStatements : public ::testing::Test {
         " MESMOENDERECOENT char(1));"
         "insert into CFGESTABPRO values (1, 1, '0'), (1, 2, null), (2, 1, '1');");
   }
-  TempDatabase db;
+  TestDatabase db{TestDatabase::Tables::None};
 };
 
 TEST_F(HostStatements, ExecutarSQLOpensPositionedOnTheFirstRow) {

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "Exception.h"
-#include "data/TempDatabase.h"
+#include "support/TestDatabase.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class SqliteTyping : public ::testing::Test {
                                           const std::vector<Variant>& values = {}) {
     return db.Engine().Query(statement, values);
   }
-  TempDatabase db;
+  TestDatabase db{TestDatabase::Tables::None};
 };
 
 TEST_F(SqliteTyping, FieldTypesFollowTheDeclaredTypes) {
@@ -151,7 +151,7 @@ class SqliteParameters : public ::testing::Test {
   int Count(const std::string& statement, const std::vector<Variant>& values) {
     return db.Engine().Query(statement, values)->RecordCount();
   }
-  TempDatabase db;
+  TestDatabase db{TestDatabase::Tables::None};
 };
 
 TEST_F(SqliteParameters, DateRangeKeepsItsFirstAndLastDay) {
@@ -199,7 +199,7 @@ TEST_F(SqliteParameters, EveryKindOfValueBinds) {
 }
 
 TEST(SqliteErrors, CarryTheEngineMessageAndTheStatement) {
-  TempDatabase db;
+  TestDatabase db{TestDatabase::Tables::None};
   try {
     db.Engine().Query("select NADA from TABELA_QUE_NAO_EXISTE", {});
     FAIL() << "no exception";
@@ -213,7 +213,7 @@ TEST(SqliteErrors, CarryTheEngineMessageAndTheStatement) {
 }
 
 TEST(SqliteEngine, ScriptsTransactionsPreparedStatementsAndTables) {
-  TempDatabase db;
+  TestDatabase db{TestDatabase::Tables::None};
   db.Engine().ExecuteScript("create table b (x integer); create table A (x integer);");
   EXPECT_EQ(db.Engine().TableNames(), (std::vector<std::string>{"A", "B"}));
   auto insert = db.Engine().Prepare("insert into A (x) values (:x)");
@@ -264,7 +264,7 @@ std::string FileBytes(const std::filesystem::path& path) {
 TEST(ReadOnlyDatabase, EveryKindOfWriteIsRefusedAndTheFileStaysTheSame) {
   std::filesystem::path path;
   {
-    TempDatabase setup;
+    TestDatabase setup{TestDatabase::Tables::None};
     setup.Engine().ExecuteScript(
         "create table PROTOCOLO (CODIGO integer primary key, NOME text);"
         "insert into PROTOCOLO values (1, 'um'), (2, 'dois');");

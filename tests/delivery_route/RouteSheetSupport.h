@@ -15,6 +15,8 @@
 #include "delivery_route/TKdrRotaEntrega.h"
 #include "run/ReportRun.h"
 #include "support/ReportHarness.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 namespace route_sheet {
 
@@ -23,14 +25,6 @@ using Given = std::map<std::string, std::string>;
 
 inline std::string DefinitionPath() {
   return std::string(KDR_SOURCE_DIR) + "/reports/KdrRotaEntrega.json";
-}
-
-// Text of an optional SQL value: a quoted text or null.
-inline std::string Sql(const std::optional<std::string>& text) {
-  if (!text) return "null";
-  std::string quoted = "'";
-  for (char c : *text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + "'";
 }
 
 // Records every progress report.
@@ -146,54 +140,48 @@ struct Address {
 // An office with two street types and two cities; tests add establishments and routes.
 class RouteSheetTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // A throwaway database need not wait for the disk on every insert.
-    Office.Execute("PRAGMA synchronous = OFF");
-    Office.Execute("insert into TIPOLOGRADOURO values (1, 'Rua'), (2, 'Avenida')");
-    Office.Execute(
-        "insert into MUNICIPIO values ('PR', 4106902, 'Curitiba'), "
-        "('PR', 4125506, 'São José dos Pinhais')");
-  }
+  void SetUp() override { Data.Places(); }
 
   // An establishment with the telephone (41) 3333-4444 unless told otherwise.
   void Establishment(int company, int number, const std::string& name, const Address& address = {},
                      std::optional<std::string> areaCode = "41",
                      std::optional<std::string> phone = "33334444") {
-    Office.Execute(
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, "
-        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, COMPLENDERESTAB, BAIRROENDERESTAB, "
-        "SIGLAESTADO, CODIGOMUNIC, DDDFONE, NUMEROFONE) values (" +
-        std::to_string(company) + ", " + std::to_string(number) + ", " + Sql(name) +
-        ", 'Matriz', " + SqlNumber(address.StreetType) + ", " + Sql(address.Street) + ", " +
-        SqlNumber(address.Number) + ", " + Sql(address.Complement) + ", " + Sql(address.District) +
-        ", 'PR', " + std::to_string(address.City) + ", " + Sql(areaCode) + ", " + Sql(phone) + ")");
+    Data.Add(office::Establishment{.Company = company,
+                                   .Number = number,
+                                   .Name = name,
+                                   .Nickname = "Matriz",
+                                   .RegistrationType = std::nullopt,
+                                   .Registration = std::nullopt,
+                                   .StreetType = address.StreetType,
+                                   .Street = address.Street,
+                                   .HouseNumber = address.Number,
+                                   .Complement = address.Complement,
+                                   .District = address.District,
+                                   .City = address.City,
+                                   .AreaCode = areaCode,
+                                   .Phone = phone});
   }
 
   void DeliveryAddress(int company, int number, const std::string& streetType,
-                       const std::string& street, int houseNumber, int city = 4125506) {
-    Office.Execute(
-        "insert into ESTABENTREGA (CODIGOEMPRESA, CODIGOESTAB, LOGRADENTREGA, ENDERECOENTREGA, "
-        "NUMENDERENTREGA, COMPLENDERENTREGA, BAIRROENDERENTREGA, SIGLAESTADO, CODIGOMUNIC) "
-        "values (" +
-        std::to_string(company) + ", " + std::to_string(number) + ", " + Sql(streetType) + ", " +
-        Sql(street) + ", " + std::to_string(houseNumber) + ", null, 'Afonso Pena', 'PR', " +
-        std::to_string(city) + ")");
+                       const std::string& street, int houseNumber,
+                       int city = office::kSaoJoseDosPinhais) {
+    Data.Add(office::DeliveryAddress{.Company = company,
+                                     .Number = number,
+                                     .StreetType = streetType,
+                                     .Street = street,
+                                     .HouseNumber = houseNumber,
+                                     .City = city});
   }
 
   // The establishment's protocol configuration: "1" delivers to its own address.
   void SameAddressForDelivery(int company, int number, const std::string& flag) {
-    Office.Execute(
-        "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values (" +
-        std::to_string(company) + ", " + std::to_string(number) + ", " + Sql(flag) + ")");
+    Data.Add(office::ProtocolSettings{.Company = company, .Number = number, .SameAddress = flag});
   }
 
   void Stop(int route, int company, int number, std::optional<int> sequence,
             std::optional<std::string> note = std::nullopt) {
-    Office.Execute(
-        "insert into PROTOCOLOROTAENTREGA (CODIGOROTA, CODIGOEMPRESA, CODIGOESTAB, SEQROTA, "
-        "OBSERVACAO) values (" +
-        std::to_string(route) + ", " + std::to_string(company) + ", " + std::to_string(number) +
-        ", " + SqlNumber(sequence) + ", " + Sql(note) + ")");
+    Data.Add(office::RouteStop{
+        .Route = route, .Company = company, .Number = number, .Sequence = sequence, .Note = note});
   }
 
   // Two routes of two establishments each.
@@ -208,11 +196,8 @@ class RouteSheetTest : public ::testing::Test {
     Stop(2, 3, 1, 2);
   }
 
-  static std::string SqlNumber(std::optional<int> value) {
-    return value ? std::to_string(*value) : "null";
-  }
-
-  TempOffice Office;
+  TestDatabase Office;
+  office::TestOffice Data{Office.Engine()};
 };
 
 }  // namespace route_sheet

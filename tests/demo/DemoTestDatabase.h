@@ -1,47 +1,40 @@
-// A demo database in a temporary SQLite file, filled through the engine and read back with
-// SQLite's own API, so that the checks do not depend on the data sets' typing.
+// A test database the demo generator fills, read back with SQLite's own API.
 #pragma once
 
-#include <sqlite3.h>
-
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "data/DatabaseEngine.h"
 #include "demo/DemoDatabase.h"
+#include "support/TestDatabase.h"
 
-extern const std::string kSchemaSql;
-
-class DemoTestDatabase {
+class DemoTestDatabase : public TestDatabase {
  public:
-  // A new, empty file; with `withSchema` the tables are created.
-  explicit DemoTestDatabase(bool withSchema = true);
-  ~DemoTestDatabase();
-  DemoTestDatabase(const DemoTestDatabase&) = delete;
-  DemoTestDatabase& operator=(const DemoTestDatabase&) = delete;
+  // With `withTables` false the file has no tables, as a database the generator must refuse.
+  explicit DemoTestDatabase(bool withTables = true)
+      : TestDatabase(withTables ? Tables::Office : Tables::None) {}
 
-  DatabaseEngine& Engine();
-  void Fill(int protocols, const std::function<void(long long, long long)>& progress = nullptr);
-
-  // Reading, through SQLite directly (the engine is closed first).
-  long long Scalar(const std::string& sql);
-  // Every row, every value as text ("NULL" for null, blobs as their size).
-  std::vector<std::vector<std::string>> Rows(const std::string& sql);
-  // Blob or text bytes of the first column of every row, null rows skipped.
-  std::vector<std::string> Blobs(const std::string& sql);
-  // The whole table, in key order, each value tagged with its storage class.
-  std::string Dump(const std::string& table);
-
- private:
-  sqlite3* Reader();
-
-  std::filesystem::path FPath;
-  std::unique_ptr<DatabaseEngine> FEngine;
-  sqlite3* FReader = nullptr;
+  void Fill(int protocols, const std::function<void(long long, long long)>& progress = nullptr) {
+    DemoOptions options;
+    options.Protocols = protocols;
+    FillDemoDatabase(Engine(), options, progress);
+  }
 };
 
 // The tables the demo data fills.
-const std::vector<std::string>& DemoTables();
+inline const std::vector<std::string>& DemoTables() {
+  static const std::vector<std::string> tables = {"EMPRESA",
+                                                  "TIPOLOGRADOURO",
+                                                  "MUNICIPIO",
+                                                  "ESTAB",
+                                                  "ESTABENTREGA",
+                                                  "CFGESTABPRO",
+                                                  "USUARIO",
+                                                  "PROTOCOLO",
+                                                  "PROTOCOLOITEM",
+                                                  "PROTOCOLOROTAENTREGA",
+                                                  "DEPARTAMENTOESCRIT",
+                                                  "PROTOCOLODOCEMP",
+                                                  "PROTOCOLODOCMOVIMENTO"};
+  return tables;
+}

@@ -14,6 +14,8 @@
 #include "document_movement/TKdrMovimentacaoDoc.h"
 #include "run/ReportRun.h"
 #include "support/ReportHarness.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 namespace movimentacao {
 
@@ -21,18 +23,6 @@ using Given = std::map<std::string, std::string>;
 
 inline std::string DefinitionPath() {
   return std::string(KDR_SOURCE_DIR) + "/reports/KdrMovimentacaoDoc.json";
-}
-
-// Text of an optional SQL value: a quoted text or null.
-inline std::string Sql(const std::optional<std::string>& text) {
-  if (!text) return "null";
-  std::string quoted = "'";
-  for (char c : *text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-  return quoted + "'";
-}
-
-inline std::string Sql(std::optional<int> number) {
-  return number ? std::to_string(*number) : "null";
 }
 
 // One run of the report with the given parameter texts. The instance stays reachable after
@@ -110,42 +100,42 @@ struct Movement {
 class MovementTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Office.Execute("PRAGMA synchronous = OFF");
-    Office.Execute("insert into TIPOLOGRADOURO values (1, 'Rua')");
-    Office.Execute("insert into MUNICIPIO values ('PR', 4106902, 'Curitiba')");
-    Office.Execute(
-        "insert into DEPARTAMENTOESCRIT values (1, 'Recepção'), (2, 'Departamento Fiscal')");
+    Data.StreetType(1, "Rua").City("PR", office::kCuritiba, "Curitiba");
+    Data.Department(1, "Recepção").Department(2, "Departamento Fiscal");
   }
 
   void Company(int code, const std::string& name) {
-    Office.Execute("insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA) values (" +
-                   std::to_string(code) + ", " + Sql(name) + ")");
+    Data.Add(office::Company{.Code = code, .Name = name});
   }
 
   // A CNPJ establishment at Rua Nove, 120, Centro, Curitiba.
   void Establishment(int company, int number, const std::string& name,
                      const std::string& registration = "11222333000181") {
-    Office.Execute(
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL, "
-        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, BAIRROENDERESTAB, SIGLAESTADO, "
-        "CODIGOMUNIC) values (" +
-        std::to_string(company) + ", " + std::to_string(number) + ", " + Sql(name) + ", 1, " +
-        Sql(registration) + ", 1, 'Nove', 120, 'Centro', 'PR', 4106902)");
+    Data.Add(office::Establishment{.Company = company,
+                                   .Number = number,
+                                   .Name = name,
+                                   .Nickname = std::nullopt,
+                                   .Registration = registration,
+                                   .Complement = std::nullopt,
+                                   .AreaCode = std::nullopt,
+                                   .Phone = std::nullopt});
   }
 
   void Document(int code, int company, int establishment, const std::string& description) {
-    Office.Execute("insert into PROTOCOLODOCEMP values (" + std::to_string(code) + ", " +
-                   std::to_string(company) + ", " + std::to_string(establishment) + ", " +
-                   Sql(description) + ")");
+    Data.Add(office::Document{.Code = code,
+                              .Company = company,
+                              .Establishment = establishment,
+                              .Description = description});
   }
 
   void Move(const Movement& m) {
-    Office.Execute(
-        "insert into PROTOCOLODOCMOVIMENTO (CODIGODOCEMP, SEQDOCEMP, TIPOLOCAL, DATALCTOPRO, "
-        "CODIGODPTOESCRIT, CODIGOPROTOCOLO, OBSERVACAO) values (" +
-        std::to_string(m.Document) + ", " + std::to_string(m.Sequence) + ", " + Sql(m.PlaceKind) +
-        ", '" + m.Date + "', " + Sql(m.Department) + ", " + Sql(m.Protocol) + ", " + Sql(m.Note) +
-        ")");
+    Data.Add(office::Movement{.Document = m.Document,
+                              .Sequence = m.Sequence,
+                              .PlaceKind = m.PlaceKind,
+                              .Date = m.Date,
+                              .Department = m.Department,
+                              .Protocol = m.Protocol,
+                              .Note = m.Note});
   }
 
   // March 2026 unless told otherwise.
@@ -155,7 +145,8 @@ class MovementTest : public ::testing::Test {
     return given;
   }
 
-  TempOffice Office;
+  TestDatabase Office;
+  office::TestOffice Data{Office.Engine()};
 };
 
 }  // namespace movimentacao

@@ -11,48 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "Exception.h"
 #include "data/DatabaseEngine.h"
 #include "protocol_print/TKdrProtocolo.h"
+#include "support/RecordingEngine.h"
 #include "support/ReportHarness.h"
-
-// The host connection, recording every statement that passes through it.
-class RecordingEngine : public DatabaseEngine {
- public:
-  explicit RecordingEngine(DatabaseEngine& inner) : FInner(inner) {}
-
-  std::string EngineName() const override { return FInner.EngineName(); }
-  std::unique_ptr<TjClientDataSet> Query(const std::string& statement,
-                                         const std::vector<Variant>& values) override {
-    Statements.push_back(statement);
-    if (!FailOn.empty() && statement.rfind(FailOn, 0) == 0) throw EDatabaseError("conexão perdida");
-    return FInner.Query(statement, values);
-  }
-  void Execute(const std::string& statement, const std::vector<Variant>& values) override {
-    FInner.Execute(statement, values);
-  }
-  void ExecuteScript(const std::string& script) override { FInner.ExecuteScript(script); }
-  std::unique_ptr<PreparedStatement> Prepare(const std::string& statement) override {
-    return FInner.Prepare(statement);
-  }
-  void BeginTransaction() override { FInner.BeginTransaction(); }
-  void Commit() override { FInner.Commit(); }
-  void Rollback() override { FInner.Rollback(); }
-  std::vector<std::string> TableNames() override { return FInner.TableNames(); }
-
-  // How many recorded statements begin with `start`.
-  int CountStarting(const std::string& start) const {
-    return static_cast<int>(
-        std::count_if(Statements.begin(), Statements.end(),
-                      [&](const std::string& s) { return s.rfind(start, 0) == 0; }));
-  }
-
-  std::vector<std::string> Statements;
-  std::string FailOn;  // statements beginning with this text fail
-
- private:
-  DatabaseEngine& FInner;
-};
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 // Beginnings of the statements the report runs, to count them.
 inline const char* const kItemStatement = "select ";
@@ -72,47 +36,46 @@ class ProtocoloOffice : public ::testing::Test {
   }
 
  protected:
-  ProtocoloOffice() : FRecorder(FOffice.Database()) {
-    HostConnection::Set(&FRecorder);
-    // A throw-away database: waiting for the disk after every insert only slows the tests.
-    FOffice.Execute("PRAGMA synchronous = OFF");
-    FOffice.Execute("insert into MUNICIPIO values ('PR', 4106902, 'Curitiba')");
-    FOffice.Execute("insert into TIPOLOGRADOURO values (1, 'Rua')");
-    FOffice.Execute("insert into TIPOLOGRADOURO values (2, 'Avenida')");
-    FOffice.Execute("insert into EMPRESA values (1, 'Padaria Pão Quente Ltda', null)");
+  ProtocoloOffice() {
+    FData.StreetType(1, "Rua").StreetType(2, "Avenida").City("PR", office::kCuritiba, "Curitiba");
+    FData.Add(office::Company{});
     AddEstablishment(1, 1, "Padaria Pão Quente Ltda", "41", "33334444");
   }
-  ~ProtocoloOffice() override { HostConnection::Set(&FOffice.Database()); }
 
   void AddEstablishment(int company, int establishment, const std::string& name,
                         const std::string& areaCode, const std::string& phone) {
-    FOffice.Execute(
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL, "
-        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, COMPLENDERESTAB, BAIRROENDERESTAB, "
-        "SIGLAESTADO, CODIGOMUNIC, DDDFONE, NUMEROFONE) values (:empresa, :estab, :nome, 1, "
-        "'12345678000195', 1, 'das Flores', 100, 'Loja 2', 'Centro', 'PR', 4106902, :ddd, :fone)",
-        {company, establishment, name, areaCode.empty() ? Variant() : Variant(areaCode),
-         phone.empty() ? Variant() : Variant(phone)});
+    FData.Add(office::Establishment{.Company = company,
+                                    .Number = establishment,
+                                    .Name = name,
+                                    .Nickname = std::nullopt,
+                                    .RegistrationType = 1,
+                                    .Registration = "12345678000195",
+                                    .Street = "das Flores",
+                                    .HouseNumber = 100,
+                                    .Complement = "Loja 2",
+                                    .AreaCode = areaCode.empty() ? office::Text() : areaCode,
+                                    .Phone = phone.empty() ? office::Text() : phone});
   }
 
   // A protocol launched on 10/03/2026 for establishment 1 of company 1 unless told otherwise.
   void AddProtocol(int code, const std::string& title = "Guias de março", int company = 1,
                    int establishment = 1, const std::string& launched = "2026-03-10") {
-    FOffice.Execute(
-        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, TIPOPRO, OBSERVACAO, "
-        "DATALCTOPRO, FORMAENTREGA, NATUREZAPRO) values (:codigo, :empresa, :estab, 1, "
-        ":titulo, :lancamento, '1', 'S')",
-        {code, company, establishment, title, launched});
+    FData.Add(office::Protocol{.Code = code,
+                               .Company = company,
+                               .Establishment = establishment,
+                               .Note = title,
+                               .Launched = launched});
   }
 
   void AddItem(int protocol, int sequence, const std::string& description,
                const std::string& value = "10.00", const Variant& due = Variant("2026-03-20"),
                const Variant& competence = Variant("2026-03-01")) {
-    FOffice.Execute(
-        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO, "
-        "COMPETENCIA, CANCELADO) values (:protocolo, :seq, :descricao, "
-        ":valor, :vencimento, :competencia, '0')",
-        {protocol, sequence, description, Variant(Decimal::Parse(value, 2)), due, competence});
+    FData.Add(office::Item{.Protocol = protocol,
+                           .Sequence = sequence,
+                           .Description = description,
+                           .Value = value,
+                           .Due = TextOf(due),
+                           .Competence = TextOf(competence)});
   }
 
   // `count` single-line items numbered from 1.
@@ -157,8 +120,14 @@ class ProtocoloOffice : public ::testing::Test {
     return nullptr;
   }
 
-  TempOffice FOffice;
-  RecordingEngine FRecorder;
+  TestDatabase FOffice;
+  office::TestOffice FData{FOffice.Engine()};
+  RecordingEngine FRecorder{FOffice.Engine()};
+
+ private:
+  static office::Text TextOf(const Variant& date) {
+    return date.IsNull() ? office::Text() : office::Text(date.AsString());
+  }
 };
 
 // Sections a block prints in order, for building expected sequences.

@@ -112,7 +112,7 @@ class ProtocoloRefusedParameters : public ProtocoloOffice {
     } catch (const EjxsError& error) {
       EXPECT_EQ(error.Message(), message);
     }
-    EXPECT_TRUE(FRecorder.Statements.empty()) << FRecorder.Statements.front();
+    EXPECT_TRUE(FRecorder.Queries.empty()) << FRecorder.Queries.front().Statement;
     EXPECT_FALSE(harness.Writer().OnAfterSection);
   }
 };

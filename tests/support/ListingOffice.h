@@ -1,10 +1,10 @@
 // Test support shared by the grouped protocol listings: an office database the test fills with
-// companies, branches, users and protocols, `kdr run` of a listing read back from its JSON
-// document, and what the tests look for in it (sections, values, the protocol of each row).
+// companies, branches, users and protocols (through TestOffice), `kdr run` of a listing read back
+// from its JSON document, and what the tests look for in it (sections, values, the protocol of each
+// row).
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 namespace listing {
 
@@ -40,58 +42,73 @@ class ListingTest : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kdr-listing-XXXXXX";
     FFolder = mkdtemp(pattern);
-    FDatabase = FFolder / "office.sqlite";
-    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
     // Two companies, the first with two branches, and three users.
-    Execute(
-        "insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA) values (1, 'Padaria Pão Quente'), "
-        "(2, 'Oficina São José');"
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB) values "
-        "(1, 1, 'Padaria Pão Quente Ltda', 'Matriz'), (1, 2, 'Padaria Pão Quente Ltda', "
-        "'Filial Batel'), (2, 1, 'Oficina São José ME', 'Matriz');"
-        "insert into USUARIO values (7, 'maria', 'Maria Souza'), (8, 'joao', 'João Lima'), "
-        "(9, 'ana', 'Ana Prado');");
+    FData.Add(office::Company{.Code = 1, .Name = "Padaria Pão Quente"})
+        .Add(office::Company{.Code = 2, .Name = "Oficina São José"});
+    Branch(1, 1, "Padaria Pão Quente Ltda", "Matriz");
+    Branch(1, 2, "Padaria Pão Quente Ltda", "Filial Batel");
+    Branch(2, 1, "Oficina São José ME", "Matriz");
+    FData.Add(office::User{.Code = 7, .Login = "maria", .FullName = "Maria Souza"})
+        .Add(office::User{.Code = 8, .Login = "joao", .FullName = "João Lima"})
+        .Add(office::User{.Code = 9, .Login = "ana", .FullName = "Ana Prado"});
   }
   void TearDown() override { fs::remove_all(FFolder); }
 
-  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  std::string Url() const { return FDemo.empty() ? FOffice.Url() : "sqlite:" + FDemo.string(); }
   Outcome Kdr(const std::vector<std::string>& arguments) const {
     return RunKdr(arguments, FFolder);
   }
 
-  void Execute(const std::string& sql) const {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
+  void Execute(const std::string& sql) { FOffice.Execute(sql); }
+
+  // A branch with its names only: no address, registration or telephone.
+  void Branch(int company, int number, const std::string& name, const std::string& nickname) {
+    FData.Add(office::Establishment{.Company = company,
+                                    .Number = number,
+                                    .Name = name,
+                                    .Nickname = nickname,
+                                    .RegistrationType = std::nullopt,
+                                    .Registration = std::nullopt,
+                                    .StreetType = std::nullopt,
+                                    .Street = std::nullopt,
+                                    .HouseNumber = std::nullopt,
+                                    .Complement = std::nullopt,
+                                    .District = std::nullopt,
+                                    .State = std::nullopt,
+                                    .City = std::nullopt,
+                                    .AreaCode = std::nullopt,
+                                    .Phone = std::nullopt});
   }
 
-  static std::string Texto(const std::string& text) {
-    return text.empty() ? "null" : "'" + text + "'";
+  static office::Text Texto(const std::string& text) {
+    return text.empty() ? office::Text() : office::Text(text);
   }
 
-  void Add(const Protocolo& p) const {
-    Execute(
-        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, TIPOPRO, "
-        "DATALCTOPRO, DATAHORACADASTRO, CODIGOUSUARIO, CODIGOUSUARIOINT, USUARIOEXT, "
-        "DATAHORABAIXA) values (" +
-        std::to_string(p.Codigo) + ", " + std::to_string(p.Empresa) + ", " +
-        std::to_string(p.Estab) + ", " + std::to_string(p.Tipo) + ", " + Texto(p.Lancamento) +
-        ", " + Texto(p.Cadastro) + ", " + std::to_string(p.Usuario) + ", " +
-        (p.UsuarioBaixa ? std::to_string(p.UsuarioBaixa) : "null") + ", " + Texto(p.Recebedor) +
-        ", " + Texto(p.Baixa) + ")");
+  void Add(const Protocolo& p) {
+    FData.Add(office::Protocol{
+        .Code = p.Codigo,
+        .Company = p.Empresa,
+        .Establishment = p.Estab,
+        .Type = p.Tipo,
+        .Note = std::nullopt,
+        .Launched = Texto(p.Lancamento),
+        .Registered = Texto(p.Cadastro),
+        .User = p.Usuario,
+        .DeliveryKind = std::nullopt,
+        .Nature = std::nullopt,
+        .WrittenOffBy = p.UsuarioBaixa ? office::Integer(p.UsuarioBaixa) : office::Integer(),
+        .Receiver = Texto(p.Recebedor),
+        .WrittenOff = Texto(p.Baixa)});
   }
 
   void AddItem(int protocolo, int seq, const std::string& descricao, const std::string& valor,
-               const std::string& vencimento) const {
-    Execute(
-        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO, "
-        "CANCELADO) values (" +
-        std::to_string(protocolo) + ", " + std::to_string(seq) + ", '" + descricao + "', " + valor +
-        ", '" + vencimento + "', '0')");
+               const std::string& vencimento) {
+    FData.Add(office::Item{.Protocol = protocolo,
+                           .Sequence = seq,
+                           .Description = descricao,
+                           .Value = valor,
+                           .Due = vencimento,
+                           .Competence = std::nullopt});
   }
 
   // `kdr run` of the listing with the March 2026 period unless the parameters say otherwise.
@@ -166,7 +183,7 @@ class ListingTest : public ::testing::Test {
   // Every plan of a listing prints groups and totals from the demo office over `period`.
   void ExpectDemoPrintsEveryPlan(const std::string& report,
                                  const std::vector<std::string>& period) {
-    FDatabase = FFolder / "demo.sqlite";
+    FDemo = FFolder / "demo.sqlite";
     ASSERT_EQ(Kdr({"db", "demo", "--db", Url()}).Status, 0);
     for (const std::string plan : {"0", "1", "2", "3"}) {
       std::vector<std::string> parameters = period;
@@ -178,8 +195,10 @@ class ListingTest : public ::testing::Test {
     }
   }
 
+  TestDatabase FOffice;
+  office::TestOffice FData{FOffice.Engine()};
   fs::path FFolder;
-  fs::path FDatabase;
+  fs::path FDemo;  // the demo office, once a test asks for it
 };
 
 }  // namespace listing

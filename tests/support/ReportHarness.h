@@ -1,9 +1,8 @@
-// Test support: a temporary office database and an in-process run of a report class on the
-// real report writer, recording every printed band.
+// Test support: an in-process run of a report class on the real report writer, recording every
+// printed band.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -17,38 +16,6 @@
 #include "report/ParameterList.h"
 #include "report/ReportDefinition.h"
 #include "report/ReportWriter.h"
-#include "run/DatabaseSetup.h"
-
-// A new SQLite database with the schema, made the host connection while it lives.
-class TempOffice {
- public:
-  TempOffice() {
-    static int counter = 0;
-    FPath = std::filesystem::temp_directory_path() / ("kdr-office-" + std::to_string(getpid()) +
-                                                      "-" + std::to_string(++counter) + ".sqlite");
-    std::filesystem::remove(FPath);
-    FDatabase = OpenDatabase("sqlite:" + FPath.string(), OpenMode::ReadWriteCreate);
-    CreateSchema(*FDatabase);
-    HostConnection::Set(FDatabase.get());
-  }
-  ~TempOffice() {
-    HostConnection::Set(nullptr);
-    FDatabase.reset();
-    std::filesystem::remove(FPath);
-  }
-  TempOffice(const TempOffice&) = delete;
-  TempOffice& operator=(const TempOffice&) = delete;
-
-  void Execute(const std::string& statement, const std::vector<Variant>& values = {}) {
-    FDatabase->Execute(statement, values);
-  }
-  DatabaseEngine& Database() { return *FDatabase; }
-  std::string Url() const { return "sqlite:" + FPath.string(); }
-
- private:
-  std::filesystem::path FPath;
-  std::unique_ptr<DatabaseEngine> FDatabase;
-};
 
 // Keeps every page, for tests (a real run streams them away).
 class CapturingSink : public PageSink {
