@@ -5,7 +5,6 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -215,9 +214,7 @@ TEST_F(ProtocoloCommand, RefusedParametersExitWithTheMessage) {
 // gigabytes and end in a bare std::bad_alloc.
 TEST_F(ProtocoloCommand, CopiesAreBoundedBeforeAnyWork) {
   const fs::path output = FFolder / "protocolo.pdf";
-  const auto started = std::chrono::steady_clock::now();
   Outcome outcome = RunProtocolo({"pCopia=1000000"}, {"-o", output.string()});
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 10);
   EXPECT_EQ(outcome.Status, 1);
   EXPECT_EQ(outcome.Err,
             "Número de vias inválido: 1000000. Informe no máximo 99 vias de cada protocolo.\n");
