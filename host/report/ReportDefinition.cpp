@@ -416,7 +416,10 @@ const std::vector<SectionDefinition>& ReportDefinition::SectionsFor(
 }
 
 ReportDefinition LoadReportDefinition(const std::string& path) {
-  const std::string text = ReadWholeFile(path);
+  return ParseReportDefinition(ReadWholeFile(path), path);
+}
+
+ReportDefinition ParseReportDefinition(const std::string& text, const std::string& path) {
   json root;
   try {
     root = json::parse(text);

@@ -84,3 +84,5 @@ struct ReportDefinition {
 
 // Loads and checks a definition; raises Exception naming the file and the problem.
 ReportDefinition LoadReportDefinition(const std::string& path);
+// The same from a definition's text; `path` names it in messages and gives the report's name.
+ReportDefinition ParseReportDefinition(const std::string& text, const std::string& path);
