@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +20,8 @@
 #include <vector>
 
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 extern char** environ;
 
@@ -51,23 +52,20 @@ class ScopedEnvironment {
 class DataSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kdr-safety-XXXXXX";
-    FFolder = mkdtemp(pattern);
-    FDatabase = FFolder / "office.sqlite";
-    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
-    Execute(
-        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
-        "DATALCTOPRO) values (1, 1, 1, 'Guias', '2026-03-01')");
-    Execute(
-        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR) values "
-        "(1, 1, 'DAS', 10)");
+    FData.Add(office::Protocol{.Code = 1, .Note = "Guias", .Launched = "2026-03-01"})
+        .Add(office::Item{.Description = "DAS", .Value = "10.00", .Due = std::nullopt});
   }
   void TearDown() override {
     fs::permissions(FFolder, fs::perms::owner_all);
     fs::remove_all(FFolder);
   }
 
-  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  static fs::path NewFolder() {
+    char pattern[] = "/tmp/kdr-safety-XXXXXX";
+    return mkdtemp(pattern);
+  }
+
+  std::string Url() const { return FOffice.Url(); }
   Outcome Kdr(const std::vector<std::string>& arguments) const {
     return RunKdr(arguments, FFolder);
   }
@@ -86,23 +84,16 @@ class DataSafetyTest : public ::testing::Test {
   }
   Outcome Run(std::vector<std::string> extra) const { return Kdr(RunArguments(std::move(extra))); }
 
-  void Execute(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << message;
-    sqlite3_free(message);
-    sqlite3_close(db);
-  }
   // Enough items for many pages.
   void AddItems(int count) {
-    std::string values;
+    FOffice.Engine().BeginTransaction();
     for (int i = 2; i <= count + 1; ++i) {
-      values += (values.empty() ? "" : ",") + std::string("(1, ") + std::to_string(i) + ", 'Item " +
-                std::to_string(i) + "', 1)";
+      FData.Add(office::Item{.Sequence = i,
+                             .Description = "Item " + std::to_string(i),
+                             .Value = "1.00",
+                             .Due = std::nullopt});
     }
-    Execute("insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR) values " +
-            values);
+    FOffice.Engine().Commit();
   }
   std::vector<std::string> FolderEntries() const {
     std::vector<std::string> names;
@@ -125,16 +116,19 @@ class DataSafetyTest : public ::testing::Test {
     return folder;
   }
 
-  fs::path FFolder;
-  fs::path FDatabase;
+  // The database lies in the folder the runs write to, as an office's often does.
+  fs::path FFolder = NewFolder();
+  TestDatabase FOffice{FFolder / "office.sqlite"};
+  office::TestOffice FData{FOffice.Engine()};
 };
 
 TEST_F(DataSafetyTest, AnOutputNamingTheDatabaseIsRefusedTouchingNothing) {
-  fs::create_symlink(FDatabase, FFolder / "atalho.pdf");
-  fs::create_hard_link(FDatabase, FFolder / "mesmo.pdf");
+  const fs::path database = FOffice.Path();
+  fs::create_symlink(database, FFolder / "atalho.pdf");
+  fs::create_hard_link(database, FFolder / "mesmo.pdf");
   const auto before = FolderEntries();
   for (const fs::path& output :
-       std::vector<fs::path>{FDatabase, FFolder / "atalho.pdf", FFolder / "mesmo.pdf",
+       std::vector<fs::path>{database, FFolder / "atalho.pdf", FFolder / "mesmo.pdf",
                              FFolder / "." / "office.sqlite"}) {
     const Outcome outcome = Run({"--format", "pdf", "-o", output.string()});
     EXPECT_EQ(outcome.Status, 2) << output << outcome.Err;
@@ -240,7 +234,7 @@ TEST_F(DataSafetyTest, PngPagesAreExactlyTheReportsOrWhatWasThereBefore) {
   // A shorter run replaces the pages and removes those beyond its last.
   fs::remove_all(FFolder / "out-2.png");
   fs::rename(FFolder / "out-2.png.antiga", FFolder / "out-2.png");
-  Execute("delete from PROTOCOLOITEM where SEQITEMPRO > 1");
+  FOffice.Execute("delete from PROTOCOLOITEM where SEQITEMPRO > 1");
   outcome = Run({"-o", output});
   ASSERT_EQ(outcome.Status, 0) << outcome.Err;
   EXPECT_EQ(FolderEntries(),

@@ -2,7 +2,6 @@
 // the JSON document, exit statuses and output files checked as a caller sees them.
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -14,6 +13,8 @@
 
 #include "plugin/Sections.h"
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -42,13 +43,11 @@ class KdrCommandTest : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kdr-cli-XXXXXX";
     FFolder = mkdtemp(pattern);
-    FDatabase = FFolder / "office.sqlite";
-    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
     FillOffice();
   }
   void TearDown() override { fs::remove_all(FFolder); }
 
-  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  std::string Url() const { return FOffice.Url(); }
 
   Outcome Kdr(const std::vector<std::string>& arguments) const {
     return RunKdr(arguments, FFolder);
@@ -75,40 +74,45 @@ class KdrCommandTest : public ::testing::Test {
     return json::parse(outcome.Out);
   }
 
-  void Execute(const std::string& sql, const std::string& blob = "") {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    if (!blob.empty()) {
-      sqlite3_bind_blob(statement, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
-    }
-    EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(db);
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-  }
-
+  // Protocols 1 (two items, one with a long description) and 3 of company 1, which has a logo,
+  // and protocol 2 of company 2; protocol 3 is launched in April.
   void FillOffice() {
-    Execute("insert into EMPRESA values (1, 'Padaria Pão Quente Ltda', ?)", SmallPng());
-    Execute("insert into EMPRESA values (2, 'Oficina São José', null)");
-    Execute("insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB) values (1, 1, 'Matriz')");
-    Execute("insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB) values (2, 1, 'Oficina')");
-    Execute(
-        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
-        "DATALCTOPRO) values (1, 1, 1, 'Guias de março', '2026-03-01'), "
-        "(2, 2, 1, 'Folha', '2026-03-31'), (3, 1, 1, 'Abril', '2026-04-01')");
-    Execute(
-        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO)"
-        " values (1, 1, 'DAS - Simples Nacional', 1234.5, '2026-03-20'), "
-        "(1, 2, '" +
-        std::string(60, 'x') + " " + std::string(60, 'y') + " " + std::string(60, 'z') +
-        " longa descrição que não cabe numa linha só', 10, null), "
-        "(2, 1, 'FGTS', 0.07, '2026-04-07'), (3, 1, 'Fora do período', 1, null)");
+    FData.Add(office::Company{.Code = 1, .Name = "Padaria Pão Quente Ltda", .Logo = SmallPng()})
+        .Add(office::Company{.Code = 2, .Name = "Oficina São José"});
+    FData.Add(office::NamesOnly(1, 1, "Matriz", std::nullopt))
+        .Add(office::NamesOnly(2, 1, "Oficina", std::nullopt));
+    FData.Add(office::Protocol{.Code = 1, .Note = "Guias de março", .Launched = "2026-03-01"})
+        .Add(office::Protocol{.Code = 2, .Company = 2, .Note = "Folha", .Launched = "2026-03-31"})
+        .Add(office::Protocol{.Code = 3, .Note = "Abril", .Launched = "2026-04-01"});
+    const std::string longDescription = std::string(60, 'x') + " " + std::string(60, 'y') + " " +
+                                        std::string(60, 'z') +
+                                        " longa descrição que não cabe numa linha só";
+    FData
+        .Add(office::Item{.Protocol = 1,
+                          .Sequence = 1,
+                          .Description = "DAS - Simples Nacional",
+                          .Value = "1234.50",
+                          .Due = "2026-03-20"})
+        .Add(office::Item{.Protocol = 1,
+                          .Sequence = 2,
+                          .Description = longDescription,
+                          .Value = "10.00",
+                          .Due = std::nullopt})
+        .Add(office::Item{.Protocol = 2,
+                          .Sequence = 1,
+                          .Description = "FGTS",
+                          .Value = "0.07",
+                          .Due = "2026-04-07"})
+        .Add(office::Item{.Protocol = 3,
+                          .Sequence = 1,
+                          .Description = "Fora do período",
+                          .Value = "1.00",
+                          .Due = std::nullopt});
   }
 
+  TestDatabase FOffice;
+  office::TestOffice FData{FOffice.Engine()};
   fs::path FFolder;
-  fs::path FDatabase;
 };
 
 std::vector<int> Sections(const json& page) {
@@ -242,15 +246,13 @@ TEST_F(KdrCommandTest, ParametersFileAndCommandLineValues) {
 }
 
 TEST_F(KdrCommandTest, ManyItemsFillSeveralPagesEachWithItsHeader) {
-  std::string values;
   for (int i = 2; i <= 120; ++i) {
-    values += (values.empty() ? "" : ",") + std::string("(2, ") + std::to_string(i) + ", 'Item " +
-              std::to_string(i) + "', 1, null)";
+    FData.Add(office::Item{.Protocol = 2,
+                           .Sequence = i,
+                           .Description = "Item " + std::to_string(i),
+                           .Value = "1.00",
+                           .Due = std::nullopt});
   }
-  Execute(
-      "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, VENCIMENTO) "
-      "values " +
-      values);
   const json document = RunJson();
   ASSERT_GE(document["pages"].size(), 2u);
   int number = 0;

@@ -1,7 +1,6 @@
 // The receipt end to end through `kdr run`: a database the test builds, the JSON document as a
 // caller reads it, and the errors a clerk would see.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +14,8 @@
 
 #include "company_receipt/Sections.h"
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 using namespace protocolo_empresa;
 
@@ -28,29 +29,52 @@ class ReceiptCommand : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kdr-receipt-XXXXXX";
     FFolder = mkdtemp(pattern);
-    FDatabase = FFolder / "office.sqlite";
-    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
-    Execute("insert into TIPOLOGRADOURO values (1, 'Rua')");
-    Execute("insert into MUNICIPIO values ('PR', 1, 'Curitiba')");
-    Execute("insert into EMPRESA (CODIGOEMPRESA, NOMEEMPRESA) values (1, 'Padaria Pão Quente')");
-    Execute(
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, APELIDOESTAB, CODIGOTIPOLOGRAD, "
-        "ENDERECOESTAB, NUMENDERESTAB, BAIRROENDERESTAB, SIGLAESTADO, CODIGOMUNIC) values "
-        "(1, 1, 'Matriz', 1, 'Nove', 120, 'Centro', 'PR', 1)");
-    Execute(
-        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, OBSERVACAO, "
-        "DATALCTOPRO) values (7, 1, 1, 'Guias de março', '2026-03-02'), "
-        "(8, 1, 1, 'Folha', '2026-03-01')");
-    Execute(
-        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, DATALCTOPRO, "
-        "VENCIMENTO, VALOR, CANCELADO, COMPETENCIA) values "
-        "(7, 1, 'DAS - Simples Nacional', '2026-03-02', '2026-03-20', 1234.5, '0', "
-        "'2026-02-01'), (7, 2, 'FGTS', '2026-03-02', '2026-03-07', 10, '0', null), "
-        "(8, 1, 'Folha de pagamento', '2026-03-01', null, 99.9, '0', '2026-02-01')");
+    FData.Places().Add(office::Company{.Code = 1, .Name = "Padaria Pão Quente"});
+    FData.Add(office::Establishment{.Name = std::nullopt,
+                                    .RegistrationType = std::nullopt,
+                                    .Registration = std::nullopt,
+                                    .Complement = std::nullopt,
+                                    .AreaCode = std::nullopt,
+                                    .Phone = std::nullopt});
+    FData.Add(Protocolo(7, "Guias de março", "2026-03-02"))
+        .Add(Protocolo(8, "Folha", "2026-03-01"));
+    FData
+        .Add(office::Item{.Protocol = 7,
+                          .Sequence = 1,
+                          .Description = "DAS - Simples Nacional",
+                          .Value = "1234.50",
+                          .Due = "2026-03-20",
+                          .Competence = "2026-02-01",
+                          .Launched = "2026-03-02"})
+        .Add(office::Item{.Protocol = 7,
+                          .Sequence = 2,
+                          .Description = "FGTS",
+                          .Value = "10.00",
+                          .Due = "2026-03-07",
+                          .Competence = std::nullopt,
+                          .Launched = "2026-03-02"})
+        .Add(office::Item{.Protocol = 8,
+                          .Sequence = 1,
+                          .Description = "Folha de pagamento",
+                          .Value = "99.90",
+                          .Due = std::nullopt,
+                          .Competence = "2026-02-01",
+                          .Launched = "2026-03-01"});
   }
   void TearDown() override { fs::remove_all(FFolder); }
 
-  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  // A protocol of company 1's establishment 1 with no type, delivery kind or nature.
+  static office::Protocol Protocolo(int code, const std::string& note,
+                                    const std::string& launched) {
+    return office::Protocol{.Code = code,
+                            .Type = std::nullopt,
+                            .Note = note,
+                            .Launched = launched,
+                            .DeliveryKind = std::nullopt,
+                            .Nature = std::nullopt};
+  }
+
+  std::string Url() const { return FOffice.Url(); }
 
   Outcome Kdr(const std::vector<std::string>& arguments) const {
     return RunKdr(arguments, FFolder);
@@ -79,18 +103,9 @@ class ReceiptCommand : public ::testing::Test {
     return Kdr(arguments);
   }
 
-  void Execute(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-  }
-
+  TestDatabase FOffice;
+  office::TestOffice FData{FOffice.Engine()};
   fs::path FFolder;
-  fs::path FDatabase;
 };
 
 std::vector<int> Sections(const json& document) {

@@ -19,6 +19,15 @@ const std::string kA(20, 'A');
 const std::string kB(20, 'B');
 const std::string kC(20, 'C');
 
+// Where establishment 1 has its protocols delivered when a test configures it so.
+const office::DeliveryAddress kTravessaEntrega{.StreetType = "Travessa",
+                                               .Street = "Entrega",
+                                               .HouseNumber = 45,
+                                               .Complement = std::nullopt,
+                                               .District = "Vila Nova",
+                                               .State = "SC",
+                                               .City = 2};
+
 class ItemLines : public ReceiptTest {};
 
 TEST_F(ItemLines, OneProtocolOfThreeSingleLineItems) {
@@ -123,9 +132,12 @@ TEST_F(ItemLines, EmptyDescriptionPrintsOneLine) {
 
 TEST_F(ItemLines, MissingCompetenceAndValue) {
   Protocolo(7, 1, 1, "Guias");
-  Office.Execute(
-      "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, CANCELADO) "
-      "values (7, 1, 'Recibo', '0')");
+  Data.Add(office::Item{.Protocol = 7,
+                        .Sequence = 1,
+                        .Description = "Recibo",
+                        .Value = std::nullopt,
+                        .Due = std::nullopt,
+                        .Competence = std::nullopt});
   const auto harness = Run();
   const auto lines = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(lines.size(), 1u);
@@ -195,9 +207,8 @@ TEST_F(ProtocolHeader, MissingPartsLeaveNoSeparatorsBehind) {
 }
 
 TEST_F(ProtocolHeader, EstablishmentWithoutAddressRowStillGetsItsOwnHeader) {
-  Office.Execute(
-      "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, APELIDOESTAB) values (2, 1, "
-      "'Oficina')");  // no street type nor city: no address row
+  // No street type nor city: no address row.
+  Data.Add(office::NamesOnly(2, 1, std::nullopt, "Oficina"));
   Protocolo(1, 1, 1, "Um");
   Protocolo(2, 2, 1, "Dois");
   Item(1, 1, "DAS");
@@ -215,10 +226,8 @@ TEST_F(ProtocolHeader, EstablishmentWithoutAddressRowStillGetsItsOwnHeader) {
 }
 
 TEST_F(ProtocolHeader, DeliveryAddressWinsOverTheOwnAddressInAnyRowOrder) {
-  Office.Execute("insert into CFGESTABPRO values (1, 1, '0', '2')");
-  Office.Execute(
-      "insert into ESTABENTREGA values (1, 1, 'Travessa', 'Entrega', 45, null, "
-      "'Vila Nova', 'SC', 2)");
+  Data.Add(office::ProtocolSettings{.SameAddress = "0", .DeliveryKind = "2"});
+  Data.Add(kTravessaEntrega);
   Protocolo(7, 1, 1, "Guias");
   Item(7, 1, "DAS");
   for (const bool reversed : {false, true}) {
@@ -236,10 +245,8 @@ TEST_F(ProtocolHeader, DeliveryAddressWinsOverTheOwnAddressInAnyRowOrder) {
 }
 
 TEST_F(ProtocolHeader, OwnAddressWhenDeliveryIsNotConfigured) {
-  Office.Execute("insert into CFGESTABPRO values (1, 1, '1', '2')");
-  Office.Execute(
-      "insert into ESTABENTREGA values (1, 1, 'Travessa', 'Entrega', 45, null, "
-      "'Vila Nova', 'SC', 2)");
+  Data.Add(office::ProtocolSettings{.SameAddress = "1", .DeliveryKind = "2"});
+  Data.Add(kTravessaEntrega);
   Protocolo(7, 1, 1, "Guias");
   Item(7, 1, "DAS");
   const auto harness = Run();
@@ -252,17 +259,19 @@ class RunLifecycle : public ReceiptTest {};
 
 TEST_F(RunLifecycle, ItemsOfOtherStatesAreLeftOut) {
   Protocolo(1, 1, 1, "Aberto");
-  Protocolo(2, 1, 1, "Baixado");
+  Data.Add(office::Protocol{
+      .Code = 2, .Note = "Baixado", .Nature = "E", .WrittenOff = "2026-03-15 10:00:00"});
   Protocolo(3, 1, 1, "Abril", "2026-04-01");
-  Office.Execute(
-      "update PROTOCOLO set DATAHORABAIXA = '2026-03-15 10:00:00' where "
-      "CODIGOPROTOCOLO = 2");
   Item(1, 1, "Vale");
   Item(2, 1, "Baixado");
   Item(3, 1, "Fora do período");
-  Office.Execute(
-      "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, CANCELADO) "
-      "values (1, 2, 'Cancelado', '1')");
+  Data.Add(office::Item{.Protocol = 1,
+                        .Sequence = 2,
+                        .Description = "Cancelado",
+                        .Value = std::nullopt,
+                        .Due = std::nullopt,
+                        .Competence = std::nullopt,
+                        .Cancelled = "1"});
   const auto harness = Run();
   const auto items = BandsOf(*harness, kSecaoItem);
   ASSERT_EQ(items.size(), 1u);

@@ -53,8 +53,7 @@ TEST_F(RouteAddressTest, OwnAddressWhenTheConfigurationSaysSameAddress) {
 
 TEST_F(RouteAddressTest, OwnAddressWhenTheConfigurationSaysNothing) {
   EXPECT_EQ(Addresses(), Texts{kOwnAddress}) << "no configuration row";
-  Office.Execute(
-      "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values (1, 1, null)");
+  Data.Add(office::ProtocolSettings{.SameAddress = std::nullopt});
   EXPECT_EQ(Addresses(), Texts{kOwnAddress}) << "a blank flag";
 }
 

@@ -1,7 +1,6 @@
 // The route sheet end to end: `kdr` on a database the test builds, read back from the JSON
 // document as a caller sees it, and on the demo office in every form.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -14,6 +13,8 @@
 
 #include "delivery_route/Sections.h"
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 using namespace rota_entrega;
 
@@ -27,11 +28,10 @@ class RouteSheetCommandTest : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kdr-route-XXXXXX";
     FFolder = mkdtemp(pattern);
-    FDatabase = FFolder / "office.sqlite";
   }
   void TearDown() override { fs::remove_all(FFolder); }
 
-  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  std::string Url() const { return FDemo.empty() ? FOffice.Url() : "sqlite:" + FDemo.string(); }
 
   Outcome Kdr(const std::vector<std::string>& arguments) const {
     return RunKdr(arguments, FFolder);
@@ -54,38 +54,42 @@ class RouteSheetCommandTest : public ::testing::Test {
     return json::parse(outcome.Out);
   }
 
-  void Execute(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-  }
-
   // Two routes: route 3 visits the bakery's head office (own address) and its branch, which
   // delivers elsewhere; route 7 visits the garage, with a note.
   void FillOffice() {
-    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
-    Execute(
-        "insert into TIPOLOGRADOURO values (1, 'Rua'), (2, 'Avenida');"
-        "insert into MUNICIPIO values ('PR', 4106902, 'Curitiba');"
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, APELIDOESTAB, "
-        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, COMPLENDERESTAB, BAIRROENDERESTAB, "
-        "SIGLAESTADO, CODIGOMUNIC, DDDFONE, NUMEROFONE) values "
-        "(1, 1, 'Padaria Pão Quente Ltda', 'Matriz', 1, 'Nove', 120, 'Sala 3', 'Centro', 'PR', "
-        "4106902, '41', '33334444'),"
-        "(1, 2, 'Padaria Pão Quente Ltda', 'Filial', 2, 'Batel', 900, null, 'Batel', 'PR', "
-        "4106902, '41', '32221111'),"
-        "(2, 1, 'Oficina São José', 'Matriz', 1, 'das Flores', 0, null, null, 'PR', 4106902, "
-        "null, null);"
-        "insert into ESTABENTREGA values (1, 2, 'Rua', 'do Porto', 15, 'Galpão 4', 'Portão', "
-        "'PR', 4106902);"
-        "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values "
-        "(1, 1, '1'), (1, 2, '0');"
-        "insert into PROTOCOLOROTAENTREGA values (3, 1, 2, 2, null), (3, 1, 1, 1, null), "
-        "(7, 2, 1, 1, 'Entrada pelos fundos, portão azul');");
+    FData.Places();
+    FData.Add(office::Establishment{.RegistrationType = std::nullopt, .Registration = std::nullopt})
+        .Add(office::Establishment{.Number = 2,
+                                   .Nickname = "Filial",
+                                   .RegistrationType = std::nullopt,
+                                   .Registration = std::nullopt,
+                                   .StreetType = 2,
+                                   .Street = "Batel",
+                                   .HouseNumber = 900,
+                                   .Complement = std::nullopt,
+                                   .District = "Batel",
+                                   .Phone = "32221111"})
+        .Add(office::Establishment{.Company = 2,
+                                   .Name = "Oficina São José",
+                                   .RegistrationType = std::nullopt,
+                                   .Registration = std::nullopt,
+                                   .Street = "das Flores",
+                                   .HouseNumber = 0,
+                                   .Complement = std::nullopt,
+                                   .District = std::nullopt,
+                                   .AreaCode = std::nullopt,
+                                   .Phone = std::nullopt});
+    FData.Add(office::DeliveryAddress{
+        .Number = 2, .Complement = "Galpão 4", .District = "Portão", .City = office::kCuritiba});
+    FData.Add(office::ProtocolSettings{.Number = 1, .SameAddress = "1"})
+        .Add(office::ProtocolSettings{.Number = 2, .SameAddress = "0"});
+    FData.Add(office::RouteStop{.Route = 3, .Number = 2, .Sequence = 2})
+        .Add(office::RouteStop{.Route = 3, .Number = 1, .Sequence = 1})
+        .Add(office::RouteStop{.Route = 7,
+                               .Company = 2,
+                               .Number = 1,
+                               .Sequence = 1,
+                               .Note = "Entrada pelos fundos, portão azul"});
   }
 
   static std::vector<int> Sections(const json& document) {
@@ -105,8 +109,10 @@ class RouteSheetCommandTest : public ::testing::Test {
     return bands;
   }
 
+  TestDatabase FOffice;
+  office::TestOffice FData{FOffice.Engine()};
   fs::path FFolder;
-  fs::path FDatabase;
+  fs::path FDemo;  // the demo office, once a test asks for it
 };
 
 TEST_F(RouteSheetCommandTest, DetailedSheetListsEachRouteWithItsStopsAndAddresses) {
@@ -206,6 +212,7 @@ TEST_F(RouteSheetCommandTest, DescribeShowsTheFormsAndThePublishedAddressOperati
 }
 
 TEST_F(RouteSheetCommandTest, DemoOfficeSheetsPrintInEveryForm) {
+  FDemo = FFolder / "demo.sqlite";
   ASSERT_EQ(Kdr({"db", "demo", "--db", Url()}).Status, 0);
   const json detailed = RunJson({"pTipoRel=1", "pMostrarEnd=1"});
   EXPECT_FALSE(Bands(detailed, kSecaoEstab).empty());

@@ -8,6 +8,7 @@
 
 #include "Exception.h"
 #include "demo/DemoTestDatabase.h"
+#include "support/TestOffice.h"
 
 namespace {
 
@@ -89,9 +90,7 @@ TEST(DemoGeneration, ANegativeSizeIsRefusedBeforeWriting) {
 
 TEST(DemoGeneration, ADatabaseWithRowsIsRefusedAndKeptIntact) {
   DemoTestDatabase db;
-  db.Engine().Execute(
-      "insert into MUNICIPIO (SIGLAESTADO, CODIGOMUNIC, NOMEMUNIC)"
-      " values ('PR', 4106902, 'Curitiba')");
+  office::TestOffice(db.Engine()).City("PR", office::kCuritiba, "Curitiba");
   EXPECT_THROW(db.Fill(10), Exception);
   EXPECT_EQ(TotalRows(db), 1);
 }

@@ -224,9 +224,8 @@ TEST_F(ProtocoloOffice, DescriptionsLongerThanSeventyCharactersAreReflowed) {
 
 TEST_F(ProtocoloOffice, RouteModePrintsStopsFromTheLastDown) {
   AddEstablishment(1, 2, "Padaria Pão Quente - Filial", "41", "30001000");
-  FOffice.Execute(
-      "insert into PROTOCOLOROTAENTREGA (CODIGOROTA, CODIGOEMPRESA, CODIGOESTAB, "
-      "SEQROTA) values (1, 1, 1, 1), (1, 1, 2, 2)");
+  FData.Add(office::RouteStop{.Route = 1, .Number = 1, .Sequence = 1})
+      .Add(office::RouteStop{.Route = 1, .Number = 2, .Sequence = 2});
   AddProtocol(1, "Matriz", 1, 1);
   AddItems(1, 1);
   AddProtocol(2, "Filial", 1, 2);
@@ -241,9 +240,8 @@ TEST_F(ProtocoloOffice, RouteModePrintsStopsFromTheLastDown) {
 }
 
 TEST_F(ProtocoloOffice, AnEstablishmentOnTwoRoutesGetsAReceiptPerRoute) {
-  FOffice.Execute(
-      "insert into PROTOCOLOROTAENTREGA (CODIGOROTA, CODIGOEMPRESA, CODIGOESTAB, "
-      "SEQROTA) values (1, 1, 1, 4), (2, 1, 1, 1)");
+  FData.Add(office::RouteStop{.Route = 1, .Sequence = 4})
+      .Add(office::RouteStop{.Route = 2, .Sequence = 1});
   AddProtocol(1);
   AddItems(1, 2);
   const auto harness = Run(March("C", {{"pCodigoRota", "1-2"}}));

@@ -2,7 +2,6 @@
 // document in both print modes and both column modes, the published operations, and the
 // refusals a caller sees.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -14,6 +13,8 @@
 
 #include "protocol_print/Sections.h"
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
+#include "support/TestOffice.h"
 
 using namespace protocolo;
 
@@ -37,32 +38,57 @@ class ProtocoloCommand : public ::testing::Test {
   void SetUp() override {
     char pattern[] = "/tmp/kdr-protocolo-XXXXXX";
     FFolder = mkdtemp(pattern);
-    FDatabase = FFolder / "office.sqlite";
-    ASSERT_EQ(Kdr({"db", "init", "--db", Url()}).Status, 0);
-    Execute("insert into MUNICIPIO values ('PR', 4106902, 'Curitiba')");
-    Execute("insert into TIPOLOGRADOURO values (1, 'Rua')");
-    Execute("insert into EMPRESA values (1, 'Horizonte Contabilidade', null)");
-    Execute(
-        "insert into ESTAB (CODIGOEMPRESA, CODIGOESTAB, NOMEESTAB, TIPOINSCR, INSCRFEDERAL, "
-        "CODIGOTIPOLOGRAD, ENDERECOESTAB, NUMENDERESTAB, BAIRROENDERESTAB, SIGLAESTADO, "
-        "CODIGOMUNIC, DDDFONE, NUMEROFONE) values (1, 1, 'Oficina São José', 2, "
-        "'52998224725', 1, 'XV de Novembro', 10, 'Centro', 'PR', 4106902, '41', '32225566')");
-    Execute(
-        "insert into PROTOCOLO (CODIGOPROTOCOLO, CODIGOEMPRESA, CODIGOESTAB, TIPOPRO, "
-        "OBSERVACAO, DATALCTOPRO) values (7, 1, 1, 1, 'Guias de março', '2026-03-05'), "
-        "(8, 1, 1, 2, 'Folha de março', '2026-03-06')");
-    Execute(
-        "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, VALOR, "
-        "VENCIMENTO, COMPETENCIA, CANCELADO) values "
-        "(7, 1, 'DAS - Simples Nacional - competência 02/2026', 1234.5, '2026-03-20', "
-        "'2026-02-01', '0'), "
-        "(7, 2, 'ISS - Imposto sobre serviços', 99.9, '2026-03-10', '2026-02-01', '0'), "
-        "(7, 3, 'Recibo de entrega', null, null, null, '0'), "
-        "(8, 1, 'GPS - INSS', 500, '2026-03-20', '2026-02-01', '0')");
+    FData.Places().Add(office::Company{.Code = 1, .Name = "Horizonte Contabilidade"});
+    FData.Add(office::Establishment{.Name = "Oficina São José",
+                                    .Nickname = std::nullopt,
+                                    .RegistrationType = 2,
+                                    .Registration = "52998224725",
+                                    .Street = "XV de Novembro",
+                                    .HouseNumber = 10,
+                                    .Complement = std::nullopt,
+                                    .Phone = "32225566"});
+    FData.Add(Protocolo(7, 1, "Guias de março", "2026-03-05"))
+        .Add(Protocolo(8, 2, "Folha de março", "2026-03-06"));
+    FData
+        .Add(office::Item{.Protocol = 7,
+                          .Sequence = 1,
+                          .Description = "DAS - Simples Nacional - competência 02/2026",
+                          .Value = "1234.50",
+                          .Due = "2026-03-20",
+                          .Competence = "2026-02-01"})
+        .Add(office::Item{.Protocol = 7,
+                          .Sequence = 2,
+                          .Description = "ISS - Imposto sobre serviços",
+                          .Value = "99.90",
+                          .Due = "2026-03-10",
+                          .Competence = "2026-02-01"})
+        .Add(office::Item{.Protocol = 7,
+                          .Sequence = 3,
+                          .Description = "Recibo de entrega",
+                          .Value = std::nullopt,
+                          .Due = std::nullopt,
+                          .Competence = std::nullopt})
+        .Add(office::Item{.Protocol = 8,
+                          .Sequence = 1,
+                          .Description = "GPS - INSS",
+                          .Value = "500.00",
+                          .Due = "2026-03-20",
+                          .Competence = "2026-02-01"});
   }
   void TearDown() override { fs::remove_all(FFolder); }
 
-  std::string Url() const { return "sqlite:" + FDatabase.string(); }
+  // A protocol of company 1's establishment 1 with no delivery kind or nature.
+  static office::Protocol Protocolo(int code, int type, const std::string& note,
+                                    const std::string& launched) {
+    return office::Protocol{.Code = code,
+                            .Type = type,
+                            .Note = note,
+                            .Launched = launched,
+                            .DeliveryKind = std::nullopt,
+                            .Nature = std::nullopt};
+  }
+
+  std::string Url() const { return FOffice.Url(); }
 
   Outcome Kdr(const std::vector<std::string>& arguments) const {
     return RunKdr(arguments, FFolder);
@@ -87,18 +113,9 @@ class ProtocoloCommand : public ::testing::Test {
     return json::parse(outcome.Out);
   }
 
-  void Execute(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(FDatabase.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error != nullptr ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-  }
-
+  TestDatabase FOffice;
+  office::TestOffice FData{FOffice.Engine()};
   fs::path FFolder;
-  fs::path FDatabase;
 };
 
 std::vector<int> Sections(const json& page) {

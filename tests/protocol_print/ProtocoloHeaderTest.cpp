@@ -75,12 +75,13 @@ TEST_F(ProtocoloOffice, AnotherEstablishmentReadsItsOwnAddress) {
 }
 
 TEST_F(ProtocoloOffice, DeliveryAddressWhenTheEstablishmentReceivesElsewhere) {
-  FOffice.Execute(
-      "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values "
-      "(1, 1, '0')");
-  FOffice.Execute(
-      "insert into ESTABENTREGA values (1, 1, 'Avenida', 'Brasil', 2000, 'Sala 5', 'Batel', 'PR', "
-      "4106902)");
+  FData.Add(office::ProtocolSettings{.SameAddress = "0"});
+  FData.Add(office::DeliveryAddress{.StreetType = "Avenida",
+                                    .Street = "Brasil",
+                                    .HouseNumber = 2000,
+                                    .Complement = "Sala 5",
+                                    .District = "Batel",
+                                    .City = office::kCuritiba});
   AddProtocol(1);
   AddItems(1, 1);
   const auto harness = Run(March("G"));
@@ -93,9 +94,7 @@ TEST_F(ProtocoloOffice, DeliveryAddressWhenTheEstablishmentReceivesElsewhere) {
 }
 
 TEST_F(ProtocoloOffice, DeliveryConfiguredWithoutDeliveryAddressUsesTheOwnOne) {
-  FOffice.Execute(
-      "insert into CFGESTABPRO (CODIGOEMPRESA, CODIGOESTAB, MESMOENDERECOENT) values "
-      "(1, 1, '0')");
+  FData.Add(office::ProtocolSettings{.SameAddress = "0"});
   AddProtocol(1);
   AddItems(1, 1);
   const auto harness = Run(March("G"));

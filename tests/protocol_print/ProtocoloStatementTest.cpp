@@ -142,14 +142,15 @@ TEST_F(ProtocoloRefusedParameters, ColumnModesOtherThanOneOrTwoColumns) {
 TEST_F(ProtocoloOffice, OnlyOpenUncancelledItemsOfTheRangePrint) {
   AddProtocol(1, "No período");
   AddItem(1, 1, "Guia a entregar");
-  FOffice.Execute(
-      "insert into PROTOCOLOITEM (CODIGOPROTOCOLO, SEQITEMPRO, DESCRITEM, CANCELADO) values "
-      "(1, 2, 'Item cancelado', '1')");
-  AddProtocol(2, "Baixado");
+  FData.Add(office::Item{.Protocol = 1,
+                         .Sequence = 2,
+                         .Description = "Item cancelado",
+                         .Value = std::nullopt,
+                         .Due = std::nullopt,
+                         .Competence = std::nullopt,
+                         .Cancelled = "1"});
+  FData.Add(office::Protocol{.Code = 2, .Note = "Baixado", .WrittenOff = "2026-03-12 10:00:00"});
   AddItem(2, 1, "Já entregue");
-  FOffice.Execute(
-      "update PROTOCOLO set DATAHORABAIXA = '2026-03-12 10:00:00' where "
-      "CODIGOPROTOCOLO = 2");
   AddProtocol(3, "Primeiro dia", 1, 1, "2026-03-01");
   AddItem(3, 1, "Do primeiro dia");
   AddProtocol(4, "Abril", 1, 1, "2026-04-01");

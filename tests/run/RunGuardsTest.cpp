@@ -12,6 +12,7 @@
 #include "Exception.h"
 #include "run/PluginLibrary.h"
 #include "support/KdrProcess.h"
+#include "support/TestDatabase.h"
 
 namespace fs = std::filesystem;
 
@@ -85,13 +86,12 @@ TEST_F(RunGuards, AFileThatIsNoLibraryIsRefusedNamingIt) {
 }
 
 TEST_F(RunGuards, TheCommandRefusesADamagedPlugin) {
-  const fs::path database = FFolder / "office.sqlite";
-  ASSERT_EQ(RunKdr({"db", "init", "--db", "sqlite:" + database.string()}, FFolder).Status, 0);
+  TestDatabase office;
   const fs::path plugin = CutPlugin(20'000);
   setenv("KDR_PLUGIN_PATH", plugin.parent_path().c_str(), 1);
   const Outcome outcome =
-      RunKdr({"run", "KdrTeste", "--db", "sqlite:" + database.string(), "-p",
-              "pDataInicial=01/03/2026", "-p", "pDataFinal=31/03/2026", "--format", "json"},
+      RunKdr({"run", "KdrTeste", "--db", office.Url(), "-p", "pDataInicial=01/03/2026", "-p",
+              "pDataFinal=31/03/2026", "--format", "json"},
              FFolder);
   EXPECT_EQ(outcome.Status, 1);
   EXPECT_NE(outcome.Err.find("O plug-in " + plugin.string() + " está danificado"),

@@ -63,21 +63,7 @@ class ListingTest : public ::testing::Test {
 
   // A branch with its names only: no address, registration or telephone.
   void Branch(int company, int number, const std::string& name, const std::string& nickname) {
-    FData.Add(office::Establishment{.Company = company,
-                                    .Number = number,
-                                    .Name = name,
-                                    .Nickname = nickname,
-                                    .RegistrationType = std::nullopt,
-                                    .Registration = std::nullopt,
-                                    .StreetType = std::nullopt,
-                                    .Street = std::nullopt,
-                                    .HouseNumber = std::nullopt,
-                                    .Complement = std::nullopt,
-                                    .District = std::nullopt,
-                                    .State = std::nullopt,
-                                    .City = std::nullopt,
-                                    .AreaCode = std::nullopt,
-                                    .Phone = std::nullopt});
+    FData.Add(office::NamesOnly(company, number, name, nickname));
   }
 
   static office::Text Texto(const std::string& text) {

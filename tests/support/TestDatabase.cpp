@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <utility>
 
 #include "run/DatabaseSetup.h"
 
@@ -32,7 +33,9 @@ Statement PrepareOn(sqlite3* reader, const std::string& sql) {
 
 }  // namespace
 
-TestDatabase::TestDatabase(Tables tables) : FPath(NewDatabasePath()) {
+TestDatabase::TestDatabase(Tables tables) : TestDatabase(NewDatabasePath(), tables) {}
+
+TestDatabase::TestDatabase(std::filesystem::path path, Tables tables) : FPath(std::move(path)) {
   std::filesystem::remove(FPath);
   FEngine = OpenDatabase("sqlite:" + FPath.string(), OpenMode::ReadWriteCreate);
   // A throw-away file: waiting for the disk after every insert only slows the tests.

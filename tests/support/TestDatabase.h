@@ -18,6 +18,9 @@ class TestDatabase {
   enum class Tables { Office, None };
 
   explicit TestDatabase(Tables tables = Tables::Office);
+  // At `path` rather than a temporary name of its own: for a test about the files beside the
+  // database. The file is removed afterwards all the same.
+  explicit TestDatabase(std::filesystem::path path, Tables tables = Tables::Office);
   ~TestDatabase();
   TestDatabase(const TestDatabase&) = delete;
   TestDatabase& operator=(const TestDatabase&) = delete;

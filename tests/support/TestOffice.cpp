@@ -1,5 +1,7 @@
 #include "support/TestOffice.h"
 
+#include <utility>
+
 #include "Decimal.h"
 
 namespace office {
@@ -130,6 +132,24 @@ TestOffice& TestOffice::Add(const Movement& row) {
          {row.Document, row.Sequence, Of(row.PlaceKind), Of(row.Date), Of(row.Department),
           Of(row.ResponsibleUser), Of(row.Protocol), Of(row.Note), Of(row.Moment), Of(row.User)});
   return *this;
+}
+
+Establishment NamesOnly(int company, int number, Text name, Text nickname) {
+  return Establishment{.Company = company,
+                       .Number = number,
+                       .Name = std::move(name),
+                       .Nickname = std::move(nickname),
+                       .RegistrationType = std::nullopt,
+                       .Registration = std::nullopt,
+                       .StreetType = std::nullopt,
+                       .Street = std::nullopt,
+                       .HouseNumber = std::nullopt,
+                       .Complement = std::nullopt,
+                       .District = std::nullopt,
+                       .State = std::nullopt,
+                       .City = std::nullopt,
+                       .AreaCode = std::nullopt,
+                       .Phone = std::nullopt};
 }
 
 TestOffice& TestOffice::Items(int protocol, int count) {

@@ -130,6 +130,9 @@ struct Movement {
   Integer User;
 };
 
+// An establishment known by its names alone: no registration, address or telephone.
+Establishment NamesOnly(int company, int number, Text name, Text nickname);
+
 // Inserts rows through `database`, usually a TestDatabase's engine.
 class TestOffice {
  public:
