@@ -60,7 +60,7 @@ struct ReportWriter::Impl {
         Sink(sink),
         Progress(progress),
         Elements(Definition),
-        Builder(LayoutValues, Elements, mainDataSet, owner.Picture()) {
+        Builder(LayoutValues, Elements, mainDataSet, owner.Picture(), metrics) {
     for (const SectionDefinition& section : Definition.SectionsFor(ParameterValues(params))) {
       Sections.emplace(section.Number, &section);
     }
