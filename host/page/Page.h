@@ -54,6 +54,8 @@ struct Band {
   bool HasFields = false;                                   // the report has a main data set
   std::vector<std::pair<std::string, std::string>> Fields;  // upper-case name, display text
   std::vector<DrawItem> Items;                              // in page coordinates
+  // Labels whose text did not fit their box, by name (an unnamed one by what it shows).
+  std::vector<std::string> Clipped;
 };
 
 struct Page {

@@ -62,6 +62,7 @@ Json BandToJson(const Band& band) {
     for (const auto& [name, text] : band.Fields) fields[name] = text;
     json["fields"] = std::move(fields);
   }
+  if (!band.Clipped.empty()) json["clipped"] = band.Clipped;
   return json;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 #include "Exception.h"
 #include "SysUtils.h"
@@ -37,15 +38,55 @@ std::optional<LineItem> ClippedLine(LineItem line, double clipBottom) {
   return line;
 }
 
+// Measurements come from the same metrics twice; only rounding noise is forgiven.
+constexpr double kFitTolerance = 1e-6;
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// What a single-line label shows: its breaks drawn as blanks, and blanks at its end take no ink.
+std::string ShownOnOneLine(std::string_view text) {
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  std::string line(text);
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::replace(line.begin(), line.end(), '\r', ' ');
+  return line;
+}
+
+std::vector<std::string> Paragraphs(std::string_view text) {
+  std::vector<std::string> paragraphs;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find('\n', start);
+    std::string_view paragraph =
+        text.substr(start, end == std::string_view::npos ? end : end - start);
+    if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
+    paragraphs.emplace_back(paragraph);
+    if (end == std::string_view::npos) return paragraphs;
+    start = end + 1;
+  }
+}
+
+// How a label is named in a band's list of clipped labels: its own name, or for an unnamed
+// one what it shows, which stays the same from run to run.
+std::string ClippedName(const ElementDefinition& element) {
+  if (!element.Name.empty()) return element.Name;
+  if (!element.Value.empty()) return element.Value;
+  if (!element.Field.empty()) return element.Field;
+  return element.Text;
+}
+
 }  // namespace
 
 BandBuilder::BandBuilder(const std::map<std::string, std::string>& layoutValues,
                          const LayoutElements& elements, TjClientDataSet* mainDataSet,
-                         const TPicture& picture)
+                         const TPicture& picture, const FontMetrics& metrics)
     : FLayoutValues(layoutValues),
       FElements(elements),
       FMainDataSet(mainDataSet),
-      FPicture(picture) {}
+      FPicture(picture),
+      FMetrics(metrics) {}
 
 Band BandBuilder::Build(int section, const SectionDefinition* definition, double top,
                         double room) const {
@@ -115,9 +156,16 @@ void BandBuilder::AddItem(const ElementDefinition& element, double top, double c
   switch (element.Type) {
     case Kind::Label: {
       std::string text = LabelText(element, section);
-      if (text.empty() || !height) return;
-      band.Items.emplace_back(TextItem{left, boxTop, width, *height, std::move(text), element.Font,
-                                       element.Align, element.Multiline});
+      if (text.empty()) return;
+      if (!height) {
+        // The page ended above the label: none of its text reaches the page.
+        band.Clipped.push_back(ClippedName(element));
+        return;
+      }
+      TextItem item{left,          boxTop,           width, *height, std::move(text), element.Font,
+                    element.Align, element.Multiline};
+      if (Overflows(item)) band.Clipped.push_back(ClippedName(element));
+      band.Items.emplace_back(std::move(item));
       return;
     }
     case Kind::Image: {
@@ -142,4 +190,23 @@ void BandBuilder::AddItem(const ElementDefinition& element, double top, double c
         band.Items.emplace_back(FrameItem{left, boxTop, width, *height, element.Thickness});
       return;
   }
+}
+
+bool BandBuilder::Overflows(const TextItem& label) const {
+  if (!label.Multiline) {
+    const std::string line = ShownOnOneLine(label.Text);
+    return !line.empty() && FMetrics.TextWidth(line, label.Font) > label.Width + kFitTolerance;
+  }
+  std::size_t lines = 0, lastWithText = 0;
+  for (const std::string& paragraph : Paragraphs(label.Text)) {
+    for (const std::string& line : FMetrics.WrapParagraph(paragraph, label.Font, label.Width)) {
+      ++lines;
+      if (!line.empty()) lastWithText = lines;
+    }
+  }
+  // A line shows whole only when the box holds all of its height; empty lines at the end show
+  // nothing, so they may fall outside.
+  const double lineHeight = FMetrics.LineHeight(label.Font);
+  const double linesHeld = lineHeight > 0 ? (label.Height + kFitTolerance) / lineHeight : 0;
+  return static_cast<double>(lastWithText) > linesHeld;
 }

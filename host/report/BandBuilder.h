@@ -1,6 +1,6 @@
 // Turns one printed section into the band a page carries: what the run had set when the section
 // printed (layout values, changed labels, the current record) and the section's elements as
-// drawing items in page coordinates.
+// drawing items in page coordinates, and which labels' text does not fit their box.
 #pragma once
 
 #include <map>
@@ -9,6 +9,7 @@
 #include "TGraphic.h"
 #include "TjClientDataSet.h"
 #include "page/Page.h"
+#include "render/FontMetrics.h"
 #include "report/LayoutElements.h"
 #include "report/ReportDefinition.h"
 
@@ -16,8 +17,8 @@ class BandBuilder {
  public:
   // All arguments are the writer's and outlive the builder; `mainDataSet` may be null.
   BandBuilder(const std::map<std::string, std::string>& layoutValues,
-              const LayoutElements& elements, TjClientDataSet* mainDataSet,
-              const TPicture& picture);
+              const LayoutElements& elements, TjClientDataSet* mainDataSet, const TPicture& picture,
+              const FontMetrics& metrics);
 
   // `definition` is null for a section the layout does not define (a band of height 0).
   // `room` is the height left on the page: a taller section is clipped to it.
@@ -29,9 +30,13 @@ class BandBuilder {
   void AddItem(const ElementDefinition& element, double top, double clipBottom, int section,
                Band& band) const;
   std::string LabelText(const ElementDefinition& element, int section) const;
+  // Whether `text` needs more than the label's box: wider than it on one line, or more lines
+  // than its height holds when the label wraps.
+  bool Overflows(const TextItem& label) const;
 
   const std::map<std::string, std::string>& FLayoutValues;
   const LayoutElements& FElements;
   TjClientDataSet* FMainDataSet;
   const TPicture& FPicture;
+  const FontMetrics& FMetrics;
 };

@@ -314,6 +314,7 @@ class DefinitionReader {
     if (Member(entry, "height") == nullptr) Fail(where, "falta \"height\"");
     section.Height = Size(entry, "height", where, 0);
     section.Name = Text(entry, "name", where, "");
+    section.KeepWithNext = Flag(entry, "keepWithNext", where, false);
     if (const json* elements = List(entry, "elements", where)) {
       int index = 0;
       for (const json& element : *elements) {

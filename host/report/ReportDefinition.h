@@ -47,6 +47,9 @@ struct SectionDefinition {
   int Number = 0;
   std::string Name;  // optional; the plug-in's section constant of the same number repeats it
   double Height = 0;
+  // Stays on the page with the section printed right after it: when both do not fit on the
+  // rest of the page, the page ends before this one.
+  bool KeepWithNext = false;
   std::vector<ElementDefinition> Elements;
 };
 

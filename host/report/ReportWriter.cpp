@@ -1,7 +1,9 @@
 #include "report/ReportWriter.h"
 
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
+#include <variant>
 
 #include "Exception.h"
 #include "report/BandBuilder.h"
@@ -9,6 +11,24 @@
 #include "report/ParameterList.h"
 
 namespace {
+
+// Moves a band and what it draws down the page by `distance`.
+void MoveBand(Band& band, double distance) {
+  band.Top += distance;
+  for (DrawItem& item : band.Items) {
+    std::visit(
+        [distance](auto& element) {
+          using Element = std::decay_t<decltype(element)>;
+          if constexpr (std::is_same_v<Element, LineItem>) {
+            element.Y1 += distance;
+            element.Y2 += distance;
+          } else {
+            element.Top += distance;
+          }
+        },
+        item);
+  }
+}
 
 // Handlers print sections from inside OnAfterSection; deeper nesting than this can only be a
 // handler that keeps printing from its own event.
@@ -60,7 +80,7 @@ struct ReportWriter::Impl {
         Sink(sink),
         Progress(progress),
         Elements(Definition),
-        Builder(LayoutValues, Elements, mainDataSet, owner.Picture()) {
+        Builder(LayoutValues, Elements, mainDataSet, owner.Picture(), metrics) {
     for (const SectionDefinition& section : Definition.SectionsFor(ParameterValues(params))) {
       Sections.emplace(section.Number, &section);
     }
@@ -93,6 +113,7 @@ struct ReportWriter::Impl {
 
   void StartPage() {
     if (!Begun) BeginDocument("");
+    Kept.reset();
     CurrentPage.emplace();
     CurrentPage->Number = ++PagesStarted;
     CurrentPage->Width = Definition.Page.Width;
@@ -112,9 +133,42 @@ struct ReportWriter::Impl {
   void Place(int number) {
     if (!CurrentPage) StartPage();  // a handler may have ended the page it was opened for
     Band band = Builder.Build(number, SectionOf(number), Cursor, ContentBottom() - Cursor);
+    if (!OpeningPage) NoteKeepTogether(number, band.Height);
     Cursor += band.Height;
     CurrentPage->Bands.push_back(std::move(band));
     if (!OpeningPage) PageHasBody = true;
+  }
+
+  // A band of a marked section stays movable until the next section is placed.
+  void NoteKeepTogether(int number, double height) {
+    const SectionDefinition* section = SectionOf(number);
+    Kept.reset();
+    if (section != nullptr && section->KeepWithNext) {
+      Kept = KeptBand{CurrentPage->Bands.size(), height, PageHasBody};
+    }
+  }
+
+  // Whether section `number`, which does not fit below the kept band, should take it to a new
+  // page: only when other body sections stay behind (else the new page would look just like
+  // this one) and the two fit together on a fresh page; a pair taller than a page prints as
+  // any over-tall section does.
+  bool CarriesKeptBand(int number) const {
+    if (!Kept || !Kept->AfterBody || number == 1) return false;
+    const double header = SectionOf(1) != nullptr ? HeightOf(1) : 0;
+    return ContentTop() + header + Kept->Height + HeightOf(number) <= ContentBottom() + Tolerance;
+  }
+
+  // Ends the page before the kept band and opens a new one holding it under the page header.
+  void CarryKeptBandTo(int number) {
+    std::vector<Band>& bands = CurrentPage->Bands;
+    Band band = std::move(bands[Kept->Index]);
+    bands.erase(bands.begin() + static_cast<std::ptrdiff_t>(Kept->Index));
+    OpenPageFor(number);
+    if (!CurrentPage) StartPage();
+    MoveBand(band, Cursor - band.Top);
+    Cursor += band.Height;
+    CurrentPage->Bands.push_back(std::move(band));
+    PageHasBody = true;
   }
 
   void FireAfterSection(int number) {
@@ -141,7 +195,14 @@ struct ReportWriter::Impl {
     // Sections printed while a page's header is being laid out stay on that page, and so does
     // a section that does not fit a page holding nothing but its header: breaking there would
     // only repeat the header, page after page.
-    const bool newPage = !CurrentPage || (!OpeningPage && PageHasBody && !Fits(HeightOf(number)));
+    const bool breaks = CurrentPage && !OpeningPage && PageHasBody && !Fits(HeightOf(number));
+    if (breaks && CarriesKeptBand(number)) {
+      CarryKeptBandTo(number);
+      Place(number);
+      FireAfterSection(number);
+      return;
+    }
+    const bool newPage = !CurrentPage || breaks;
     if (newPage) OpenPageFor(number);
     if (newPage && number == 1) {
       FlagScope opening(OpeningPage);
@@ -173,6 +234,14 @@ struct ReportWriter::Impl {
   LayoutElements Elements;
   BandBuilder Builder;
   std::vector<Message> Messages;
+
+  // The last band placed, when its section stays with the section printed next.
+  struct KeptBand {
+    std::size_t Index = 0;
+    double Height = 0;
+    bool AfterBody = false;  // the page held other body sections before it
+  };
+  std::optional<KeptBand> Kept;
 
   std::optional<Page> CurrentPage;
   double Cursor = 0;

@@ -1,8 +1,9 @@
 // The host's report writer: the TjfmReport a plug-in prints through. It lays printed sections
 // out on pages (a section that does not fit starts a new page; section 1, the page header,
 // prints at the top of every page when the page's first section prints; a section taller than
-// a page prints clipped on a fresh page), fires OnAfterSection after every printed section,
-// and hands every finished page to its sink.
+// a page prints clipped on a fresh page; a section marked keepWithNext moves to the next page
+// with the section printed after it when the two do not fit), fires OnAfterSection after every
+// printed section, and hands every finished page to its sink.
 #pragma once
 
 #include <map>

@@ -117,6 +117,18 @@ TEST(JsonSinkTest, BandsWithoutFieldsOrChangesOmitThoseKeys) {
   EXPECT_EQ(only, json::parse(R"({"section": 3, "values": {}})"));
 }
 
+TEST(JsonSinkTest, ClippedLabelsAreListedAfterTheFields) {
+  Page page;
+  page.Number = 1;
+  Band band = DetailBand();
+  band.Clipped = {"etiDescricao", "NOMEESTAB"};
+  page.Bands = {band};
+  const std::string text = Render({page}, {});
+  const json only = json::parse(text)["pages"][0]["bands"][0];
+  EXPECT_EQ(only["clipped"], json::parse(R"(["etiDescricao", "NOMEESTAB"])"));
+  EXPECT_LT(text.find("\"fields\""), text.find("\"clipped\""));
+}
+
 TEST(JsonSinkTest, TextThatIsNotUtf8IsReplacedNotFatal) {
   Page page;
   page.Number = 1;

@@ -232,6 +232,8 @@ TEST_F(DefinitionFiles, EachMistakeIsNamedWithItsPlace) {
        "seção na posição 1: \"number\" deve ser um número inteiro positivo"},
       {"visible not a flag", [](json& d) { d["sections"][1]["elements"][0]["visible"] = "no"; },
        "seção 8: elemento 1: \"visible\" deve ser true ou false"},
+      {"keepWithNext not a flag", [](json& d) { d["sections"][1]["keepWithNext"] = 1; },
+       "seção 8: \"keepWithNext\" deve ser true ou false"},
       {"font size zero",
        [](json& d) {
          d["font"] = {{"size", 0}};
