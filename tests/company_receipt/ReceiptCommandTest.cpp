@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "company_receipt/Sections.h"
+#include "support/DocumentBands.h"
 #include "support/KdrProcess.h"
 #include "support/TestDatabase.h"
 #include "support/TestOffice.h"
@@ -109,11 +110,7 @@ class ReceiptCommand : public ::testing::Test {
 };
 
 std::vector<int> Sections(const json& document) {
-  std::vector<int> sections;
-  for (const auto& page : document["pages"]) {
-    for (const auto& band : page["bands"]) sections.push_back(band["section"].get<int>());
-  }
-  return sections;
+  return SectionsOf(document);
 }
 
 TEST_F(ReceiptCommand, PrintsEachProtocolWithItsHeaderItemsAndClosing) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "delivery_route/Sections.h"
+#include "support/DocumentBands.h"
 #include "support/KdrProcess.h"
 #include "support/TestDatabase.h"
 #include "support/TestOffice.h"
@@ -92,21 +93,9 @@ class RouteSheetCommandTest : public ::testing::Test {
                                .Note = "Entrada pelos fundos, portão azul"});
   }
 
-  static std::vector<int> Sections(const json& document) {
-    std::vector<int> sections;
-    for (const json& page : document["pages"]) {
-      for (const json& band : page["bands"]) sections.push_back(band["section"].get<int>());
-    }
-    return sections;
-  }
+  static std::vector<int> Sections(const json& document) { return SectionsOf(document); }
   static std::vector<json> Bands(const json& document, int section) {
-    std::vector<json> bands;
-    for (const json& page : document["pages"]) {
-      for (const json& band : page["bands"]) {
-        if (band["section"] == section) bands.push_back(band);
-      }
-    }
-    return bands;
+    return BandsOf(document, section);
   }
 
   TestDatabase FOffice;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/DocumentBands.h"
 #include "support/KdrProcess.h"
 #include "support/TestDatabase.h"
 #include "support/TestOffice.h"
@@ -132,21 +133,9 @@ class ListingTest : public ::testing::Test {
     EXPECT_NE(outcome.Err.find(fragment), std::string::npos) << outcome.Err;
   }
 
-  static std::vector<int> Sections(const json& document) {
-    std::vector<int> sections;
-    for (const json& page : document["pages"]) {
-      for (const json& band : page["bands"]) sections.push_back(band["section"].get<int>());
-    }
-    return sections;
-  }
+  static std::vector<int> Sections(const json& document) { return SectionsOf(document); }
   static std::vector<json> Bands(const json& document, int section) {
-    std::vector<json> bands;
-    for (const json& page : document["pages"]) {
-      for (const json& band : page["bands"]) {
-        if (band["section"] == section) bands.push_back(band);
-      }
-    }
-    return bands;
+    return BandsOf(document, section);
   }
   static std::string Value(const json& band, const std::string& name) {
     return band["values"].contains(name) ? band["values"][name].get<std::string>() : "";
