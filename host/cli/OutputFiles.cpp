@@ -93,7 +93,7 @@ OutputFiles::~OutputFiles() {
   for (Pending& file : FFiles) {
     file.Stream.reset();
     file.Buffer.reset();
-    ::unlink(file.Temporary.c_str());
+    if (!file.Temporary.empty()) ::unlink(file.Temporary.c_str());
   }
   ForgetTemporaryFiles();
 }
@@ -138,6 +138,18 @@ std::ostream& OutputFiles::Create(const fs::path& path) {
   Pending file;
   file.Shown = path;
   file.Final = FollowLinks(path);
+  struct stat status {};
+  if (::stat(file.Final.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    if (S_ISDIR(status.st_mode)) WriteFailure(path, EISDIR);
+    // A device or a pipe (/dev/null, a named pipe) is written as it is: renaming a file over it
+    // would replace the device itself, and there is no earlier content to keep.
+    const int descriptor = ::open(file.Final.c_str(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0) WriteFailure(path, errno);
+    file.Buffer = std::make_unique<FileBuffer>(descriptor);
+    file.Stream = std::make_unique<std::ostream>(file.Buffer.get());
+    FFiles.push_back(std::move(file));
+    return *FFiles.back().Stream;
+  }
   const fs::path folder = file.Final.has_parent_path() ? file.Final.parent_path() : fs::path(".");
   int descriptor = -1;
   // A name of our own, never an existing file or link that someone left in the folder.
@@ -204,6 +216,7 @@ void OutputFiles::Commit() {
     }
   };
   for (Pending& file : FFiles) {
+    if (file.Temporary.empty()) continue;  // written in place
     Step step{file.Final, {}, file.Temporary};
     if (Exists(file.Final)) {
       step.Backup = backupName(file.Final);

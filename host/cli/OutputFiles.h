@@ -25,8 +25,9 @@ class OutputFiles {
   // Raises UsageError when `path` is, or would write to, a protected file.
   void CheckNotProtected(const std::filesystem::path& path) const;
 
-  // Opens a new file that will become `path` (a symbolic link's target, the link kept).
-  // Raises Exception naming the path and the system's reason when it cannot be created.
+  // Opens a new file that will become `path` (a symbolic link's target, the link kept); a
+  // device or pipe is written in place. Raises Exception naming the path and the system's
+  // reason when it cannot be created, or when `path` is a folder.
   std::ostream& Create(const std::filesystem::path& path);
   // Writes a whole file that will become `path` and closes it at once, so that a run of many
   // pages does not hold a descriptor per page.
@@ -47,7 +48,7 @@ class OutputFiles {
   struct Pending {
     std::filesystem::path Shown;  // as the user named it
     std::filesystem::path Final;
-    std::filesystem::path Temporary;
+    std::filesystem::path Temporary;  // empty when written in place
     std::unique_ptr<FileBuffer> Buffer;
     std::unique_ptr<std::ostream> Stream;
   };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -277,6 +278,28 @@ TEST_F(DataSafetyTest, UsageSlipsAndOutputNames) {
   ASSERT_EQ(Run({"-o", (FFolder / "ultimo.txt").string()}).Status, 0);
   EXPECT_TRUE(fs::is_symlink(FFolder / "ultimo.txt"));
   EXPECT_NE(ReadFile(FFolder / "arquivo" / "ultimo.txt").find("Guias"), std::string::npos);
+}
+
+TEST_F(DataSafetyTest, APipeOrDeviceIsWrittenInPlaceAndAFolderIsRefused) {
+  // Renaming the finished file over a device would replace the device itself (as root,
+  // `-o /dev/null` once turned /dev/null into a plain file): a named pipe stands in for it.
+  const fs::path pipe = FFolder / "saida.txt";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(Run({"-o", pipe.string()}).Status, 0);
+  std::string received;
+  char chunk[4096];
+  for (ssize_t got; (got = ::read(reader, chunk, sizeof chunk)) > 0;) received.append(chunk, got);
+  ::close(reader);
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_NE(received.find("Guias"), std::string::npos);
+
+  fs::create_directory(FFolder / "pasta.pdf");
+  const Outcome folder = Run({"-o", (FFolder / "pasta.pdf").string()});
+  EXPECT_EQ(folder.Status, 1);
+  EXPECT_NE(folder.Err.find("pasta.pdf"), std::string::npos) << folder.Err;
+  EXPECT_TRUE(fs::is_directory(FFolder / "pasta.pdf"));
 }
 
 TEST_F(DataSafetyTest, ParametersFileTakesTextAndNumbersOnly) {
