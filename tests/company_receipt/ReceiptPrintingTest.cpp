@@ -255,6 +255,29 @@ TEST_F(ProtocolHeader, OwnAddressWhenDeliveryIsNotConfigured) {
             0u);
 }
 
+TEST_F(ProtocolHeader, AProtocolOnTwoSelectedRoutesIsOneReceiptPerRoute) {
+  // The establishment is the last stop of route 1 and the first of route 2, so its protocol's
+  // rows of the two routes follow one another.
+  Estab(1, 2, "Filial", 1, "Dez", 10, std::nullopt, "Centro", "41", "33335555");
+  Data.Add(office::RouteStop{.Route = 1, .Company = 1, .Number = 2, .Sequence = 1});
+  Data.Add(office::RouteStop{.Route = 1, .Company = 1, .Number = 1, .Sequence = 2});
+  Data.Add(office::RouteStop{.Route = 2, .Company = 1, .Number = 1, .Sequence = 1});
+  Protocolo(7, 1, 1, "Guias");
+  Item(7, 1, "DAS");
+  Item(7, 2, "FGTS");
+  const auto harness = Run({{"pCodigoRota", "1-2"}});
+
+  EXPECT_EQ(harness->Sections(),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                              kSecaoFechamento, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                              kSecaoFechamento}));
+  const auto items = BandsOf(*harness, kSecaoItem);
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(Value(items[0], "pTexto"), kReceiptLine);
+  EXPECT_EQ(Value(items[1], "pTexto"), "");
+  EXPECT_EQ(Value(items[2], "pTexto"), kReceiptLine) << "each route's receipt is dated";
+}
+
 class RunLifecycle : public ReceiptTest {};
 
 TEST_F(RunLifecycle, ItemsOfOtherStatesAreLeftOut) {
