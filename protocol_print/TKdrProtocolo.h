@@ -43,7 +43,7 @@ class TKdrProtocolo : public TjfmBaseDll {
     int Coluna = 2;  // column of the next item in two-column mode: 2 or 4
     int LinhasItem = 0;
     std::string TextoAtual;
-    std::vector<std::string> Cortados;  // protocols whose text did not fit one column line
+    std::vector<std::string> Cortados;  // protocols whose text did not fit its column
     int Progresso = 0;
   };
 

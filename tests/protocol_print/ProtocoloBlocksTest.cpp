@@ -204,6 +204,31 @@ TEST_F(ProtocoloOffice, LargeModeTwoLineItemAtTheLastRowStillPrints) {
   EXPECT_EQ(Descriptions(*harness).back(), "Última");
 }
 
+TEST_F(ProtocoloOffice, CompactBlocksThatGrowByTheFitRuleKeepTheirFootersOnThePage) {
+  // Two single lines and then a four-line item, which the fit rule still lets into the block:
+  // each block grows one row past its room, and both still end on the page with their footer.
+  const std::string word(40, 'W');  // two of them never share a line
+  const std::string fourLines = word + " " + word + " " + word + " " + word;
+  for (int protocol : {2, 1}) {
+    AddProtocol(protocol);
+    AddItem(protocol, 1, fourLines);
+    AddItem(protocol, 2, "DAS");
+    AddItem(protocol, 3, "FGTS");
+  }
+  const auto harness = Run(March("C"));
+
+  const std::vector<int> opening = {kSecaoCabecalhoBloco, kSecaoTituloItens,
+                                    kSecaoTitulosItensUmaColuna};
+  EXPECT_EQ(
+      PageSections(*harness),
+      std::vector<std::vector<int>>{Join({opening,
+                                          Repeat(kSecaoItemUmaColuna, 6),
+                                          {kSecaoRodape, kSecaoRecorte, kSecaoEspacoEntreBlocos},
+                                          opening,
+                                          Repeat(kSecaoItemUmaColuna, 6),
+                                          {kSecaoRodape}})});
+}
+
 TEST_F(ProtocoloOffice, DescriptionsWiderThanTheirLabelAreReflowedShortOrLong) {
   // Longer than 70 characters with its line break, the second is re-flowed by rule; the first
   // is not, but is still too wide for the description and is re-flowed rather than cut.
