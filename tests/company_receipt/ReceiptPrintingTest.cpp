@@ -108,6 +108,20 @@ TEST_F(ItemLines, ShortDescriptionsPrintWholeEvenInCapitals) {
                                       std::string(16, 'W'), std::string(17, 'W')}));
 }
 
+TEST_F(ItemLines, TheLongestTextsTheColumnsHoldPrintWhole) {
+  // A protocol description and an item description as long as their columns allow.
+  std::string title, description;
+  while (title.size() + 10 <= 100) title += "Guias de m ";
+  while (description.size() + 10 <= 500) description += "Guia DARF ";
+  Protocolo(7, 1, 1, title);
+  Item(7, 1, description);
+  const auto harness = Run();
+  for (const Band* band : harness->Bands()) {
+    EXPECT_TRUE(band->Clipped.empty())
+        << "section " << band->Section << " cuts " << band->Clipped.front();
+  }
+}
+
 TEST_F(ItemLines, LineBreaksInADescriptionStartNewLines) {
   Protocolo(7, 1, 1, "Guias");
   Item(7, 1, "Linha um\nLinha dois\r\nTrês");
