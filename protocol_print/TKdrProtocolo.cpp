@@ -136,7 +136,9 @@ void TKdrProtocolo::ImprimirInterno() {
 
   LerParametros();
   // Descriptions are measured against the label they print in: in two columns, a column's.
-  pDesc = Report()->LabelByName(FColuna == 1 ? "etiDesc2" : ModoGrande() ? "pDesc1" : "Etiqueta21");
+  const char* etiquetaDescricao = ModoGrande() ? "pDesc1" : "Etiqueta21";
+  if (FColuna == 1) etiquetaDescricao = "etiDesc2";
+  pDesc = Report()->LabelByName(etiquetaDescricao);
   if (FColuna == 1) Report()->MsgConfigurar({"Mensagem"});
   ValidarDatas();
   RepParam("pCliente", LeftChars(RepParam("pCliente"), 32));
@@ -393,7 +395,7 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
   }
 }
 
-bool TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
+void TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
   const std::vector<std::string> linhas =
       kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra);
   estado.LinhasItem = static_cast<int>(linhas.size());
@@ -405,7 +407,6 @@ bool TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
     }
   }
   estado.TextoAtual = linhas.back();
-  return linhas.size() > 1;
 }
 
 bool TKdrProtocolo::ItemCabeNoBloco(int linhasItem, int linhas) const {
