@@ -87,6 +87,9 @@ int Rows(double height) {
   return static_cast<int>(std::lround(height / TextSink::kRowHeight));
 }
 
+// Layout distances this close are one place.
+constexpr double kSamePlace = 1e-6;
+
 // Where layout distances land on the page's text columns: one column per 7 units, plus the
 // columns a page adds at a label's right edge when the label's text needs more than its box
 // gives, so that numbers, dates and words print whole and everything to the right moves along.
@@ -108,7 +111,6 @@ class ColumnMap {
   void Widen(double at, int columns) { FAdded[at] += columns; }
 
  private:
-  static constexpr double kSamePlace = 1e-6;
   std::map<double, int> FAdded;
 };
 
@@ -132,7 +134,6 @@ struct BandRows {
     }
     return row;
   }
-  static constexpr double kSamePlace = 1e-6;
 };
 
 int BoxStart(const TextItem& item, const ColumnMap& map) {
