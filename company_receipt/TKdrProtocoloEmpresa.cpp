@@ -204,10 +204,16 @@ void TKdrProtocoloEmpresa::ImprimirProtocolos() {
   FCodigoPro = -1;
   FCodigoEmpresa = -1;
   FCodigoEstab = -1;
+  // In route mode a protocol whose establishment stops on two selected routes comes once per
+  // route: each is a receipt of its own, as the route changes between them.
+  const TField* rota = curDados->FindField("CODIGOROTA");
+  auto rotaAtual = [rota] { return rota != nullptr ? rota->AsString() : std::string(); };
+  std::string rotaDoProtocolo;
   curDados->First();
   while (!curDados->Eof()) {
     const int protocolo = curDados->Fields(ixCodigoPro).AsInteger();
-    if (protocolo != FCodigoPro) {
+    if (protocolo != FCodigoPro || rotaAtual() != rotaDoProtocolo) {
+      rotaDoProtocolo = rotaAtual();
       FCodigoEmpresa = curDados->Fields(ixCodigoEmpresa).AsInteger();
       FCodigoEstab = curDados->Fields(ixCodigoEstab).AsInteger();
       FCodigoPro = protocolo;
@@ -238,7 +244,8 @@ void TKdrProtocoloEmpresa::ImprimirProtocolos() {
     ++impressos;
     Report()->CSLShowProgress(impressos, total);
     curDados->Next();
-    if (curDados->Eof() || curDados->Fields(ixCodigoPro).AsInteger() != FCodigoPro) {
+    if (curDados->Eof() || curDados->Fields(ixCodigoPro).AsInteger() != FCodigoPro ||
+        rotaAtual() != rotaDoProtocolo) {
       RepPrintSection(kSecaoFechamento);
     }
   }

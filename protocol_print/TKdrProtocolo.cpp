@@ -28,6 +28,9 @@ constexpr std::int64_t kMaximoCopias = 99;
 // Texts up to this length (line breaks counted) are taken to fit the description label as
 // they are; longer ones are re-flowed to its width.
 constexpr int kTamanhoSemQuebra = 70;
+// Lines an item's description shows in a column of the two-column layout; a text that needs
+// more is cut there, and its protocol is reported.
+constexpr int kLinhasPorColuna = 2;
 
 // Placement of the header labels beside the logo, in layout units.
 constexpr int kMargemEsquerda = 23;
@@ -132,7 +135,10 @@ void TKdrProtocolo::ImprimirInterno() {
   } liberacao{*this};
 
   LerParametros();
-  pDesc = Report()->LabelByName(ModoGrande() ? "pDesc1" : "Etiqueta21");
+  // Descriptions are measured against the label they print in: in two columns, a column's.
+  const char* etiquetaDescricao = ModoGrande() ? "pDesc1" : "Etiqueta21";
+  if (FColuna == 1) etiquetaDescricao = "etiDesc2";
+  pDesc = Report()->LabelByName(etiquetaDescricao);
   if (FColuna == 1) Report()->MsgConfigurar({"Mensagem"});
   ValidarDatas();
   RepParam("pCliente", LeftChars(RepParam("pCliente"), 32));
@@ -366,7 +372,8 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
   const std::string descricao = dados.FieldByName("Desc").AsString();
   RepParam("pDesc" + n, descricao);
   estado.TextoAtual = descricao;
-  if (QuebrarDescricao(estado, false)) {
+  QuebrarDescricao(estado, false);
+  if (estado.LinhasItem > kLinhasPorColuna) {
     const std::string protocolo =
         FormatFloat("00000", dados.FieldByName("CodigoProtocolo").AsFloat());
     bool presente = false;
@@ -388,7 +395,7 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
   }
 }
 
-bool TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
+void TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
   const std::vector<std::string> linhas =
       kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra);
   estado.LinhasItem = static_cast<int>(linhas.size());
@@ -400,7 +407,6 @@ bool TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
     }
   }
   estado.TextoAtual = linhas.back();
-  return linhas.size() > 1;
 }
 
 bool TKdrProtocolo::ItemCabeNoBloco(int linhasItem, int linhas) const {

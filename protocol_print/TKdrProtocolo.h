@@ -43,7 +43,7 @@ class TKdrProtocolo : public TjfmBaseDll {
     int Coluna = 2;  // column of the next item in two-column mode: 2 or 4
     int LinhasItem = 0;
     std::string TextoAtual;
-    std::vector<std::string> Cortados;  // protocols whose text did not fit one column line
+    std::vector<std::string> Cortados;  // protocols whose text did not fit its column
     int Progresso = 0;
   };
 
@@ -54,9 +54,9 @@ class TKdrProtocolo : public TjfmBaseDll {
   // False, printing nothing, when the item's lines do not fit the rest of the block.
   bool ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpressao& estado);
   void ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpressao& estado);
-  // Splits the current text into the description label's lines, printing all but the last
-  // when asked; true when the text takes more than one line.
-  bool QuebrarDescricao(TEstadoImpressao& estado, bool imprimir);
+  // Splits the current text into the description label's lines (their number goes to
+  // LinhasItem), printing all but the last when asked.
+  void QuebrarDescricao(TEstadoImpressao& estado, bool imprimir);
   bool ItemCabeNoBloco(int linhasItem, int linhas) const;
   // Ends a block (the working set already stands on the next row): filler rows, footer, and
   // the next block's start on this page or the next.

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "Exception.h"
 
@@ -80,12 +83,36 @@ std::vector<std::vector<Cell>> WrapCells(const std::vector<Cell>& cells, int wid
 
 enum class CellUse : std::uint8_t { Blank, Line, Text };
 
-int Column(double x) {
-  return static_cast<int>(std::lround(x / TextSink::kColumnWidth));
-}
 int Rows(double height) {
   return static_cast<int>(std::lround(height / TextSink::kRowHeight));
 }
+
+// Layout distances this close are one place.
+constexpr double kSamePlace = 1e-6;
+
+// Where layout distances land on the page's text columns: one column per 7 units, plus the
+// columns a page adds at a label's right edge when the label's text needs more than its box
+// gives, so that numbers, dates and words print whole and everything to the right moves along.
+class ColumnMap {
+ public:
+  int Column(double x) const {
+    int column = static_cast<int>(std::lround(x / TextSink::kColumnWidth));
+    for (const auto& [at, added] : FAdded) {
+      if (at > x + kSamePlace) break;
+      column += added;
+    }
+    return column;
+  }
+  int Columns(double pageWidth) const {
+    int columns = static_cast<int>(std::ceil(pageWidth / TextSink::kColumnWidth));
+    for (const auto& entry : FAdded) columns += entry.second;
+    return std::max(1, columns);
+  }
+  void Widen(double at, int columns) { FAdded[at] += columns; }
+
+ private:
+  std::map<double, int> FAdded;
+};
 
 bool IsHorizontalRule(const LineItem& line) {
   return std::abs(line.Y2 - line.Y1) < TextSink::kRowHeight / 2 && line.Thickness > 0;
@@ -97,17 +124,49 @@ struct BandRows {
   double Top = 0;
   int First = 0;
   int Count = 1;
-  int Row(double y) const { return First + Rows(y - Top); }
+  // Rows added below a multiline label whose text needs more rows than its box: what the band
+  // shows under the label moves down by them.
+  std::vector<std::pair<double, int>> Added;
+  int Row(double y) const {
+    int row = First + Rows(y - Top);
+    for (const auto& [below, rows] : Added) {
+      if (y >= below - kSamePlace) row += rows;
+    }
+    return row;
+  }
 };
 
-int RowsOf(const TextItem& item) {
-  return item.Multiline ? std::max(1, Rows(item.Height)) : 1;
+int BoxStart(const TextItem& item, const ColumnMap& map) {
+  return map.Column(item.Left);
+}
+int BoxColumns(const TextItem& item, const ColumnMap& map) {
+  return std::max(1, map.Column(item.Left + item.Width) - BoxStart(item, map));
+}
+
+// A multiline label takes the rows of its box, or more when its text needs them: the text
+// format shows every line rather than drop the last ones.
+int RowsOf(const TextItem& item, const ColumnMap& map) {
+  if (!item.Multiline) return 1;
+  const int lines =
+      static_cast<int>(WrapCells(SplitCells(item.Text), BoxColumns(item, map)).size());
+  return std::max({1, Rows(item.Height), lines});
+}
+
+// The longest word of a text, in cells: a multiline label must be at least that wide.
+int LongestWord(const std::vector<Cell>& cells) {
+  int longest = 0, current = 0;
+  for (const Cell& cell : cells) {
+    current = cell == " " ? 0 : current + 1;
+    longest = std::max(longest, current);
+  }
+  return longest;
 }
 
 class TextGrid {
  public:
-  TextGrid(double width, int rows)
-      : FColumns(std::max(1, static_cast<int>(std::ceil(width / TextSink::kColumnWidth)))),
+  TextGrid(const ColumnMap& map, double width, int rows)
+      : FMap(map),
+        FColumns(map.Columns(width)),
         FRows(std::max(1, rows)),
         FCells(static_cast<std::size_t>(FColumns * FRows)),
         FUse(FCells.size(), CellUse::Blank),
@@ -116,8 +175,8 @@ class TextGrid {
   // Marks where every label of the page will show before any is placed, so that a long text
   // only runs on into room that no other label needs.
   void Claim(const TextItem& item, const BandRows& band) {
-    const int boxStart = Column(item.Left);
-    const int boxColumns = std::max(1, Column(item.Left + item.Width) - boxStart);
+    const int boxStart = BoxStart(item, FMap);
+    const int boxColumns = BoxColumns(item, FMap);
     int first = boxStart, last = boxStart + boxColumns;
     if (!item.Multiline) {
       const int length = static_cast<int>(SplitCells(item.Text).size());
@@ -128,33 +187,41 @@ class TextGrid {
       }
     }
     const int firstRow = band.Row(item.Top);
-    for (int row = firstRow; row < firstRow + RowsOf(item); ++row) {
+    for (int row = firstRow; row < firstRow + RowsOf(item, FMap); ++row) {
       for (int column = first; column < last; ++column) {
         if (Inside(row, column)) FClaimed[Index(row, column)] = true;
       }
     }
   }
 
-  void PlaceText(const TextItem& item, const BandRows& band) {
-    const int boxStart = Column(item.Left);
-    const int boxColumns = std::max(1, Column(item.Left + item.Width) - boxStart);
+  // Places a label's text; returns how many more columns its box needs for the text to show
+  // whole: a single line beside the texts already placed, every word of a multiline label on a
+  // line of its own.
+  int PlaceText(const TextItem& item, const BandRows& band) {
+    const int boxStart = BoxStart(item, FMap);
+    const int boxColumns = BoxColumns(item, FMap);
     const int firstRow = band.Row(item.Top);
     const std::vector<Cell> cells = SplitCells(item.Text);
     if (!item.Multiline) {
-      PlaceLine(firstRow, boxStart, boxColumns, cells, item.Align, true);
-      return;
+      const int length = static_cast<int>(cells.size());
+      const Span span = LineSpan(firstRow, boxStart, boxColumns, length, item.Align);
+      PlaceLine(firstRow, span, cells);
+      return cells.empty() ? 0 : std::max(0, length - (span.second - span.first));
     }
     const auto lines = WrapCells(cells, boxColumns);
-    const int rows = std::min(RowsOf(item), static_cast<int>(lines.size()));
-    for (int line = 0; line < rows; ++line) {
-      PlaceLine(firstRow + line, boxStart, boxColumns, lines[static_cast<std::size_t>(line)],
-                item.Align, false);
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+      const std::vector<Cell>& text = lines[line];
+      const int length = static_cast<int>(text.size());
+      const int start =
+          AlignedStart(boxStart, boxColumns, std::min(length, boxColumns), item.Align);
+      PlaceLine(firstRow + static_cast<int>(line), {start, start + length}, text);
     }
+    return std::max(0, LongestWord(cells) - boxColumns);
   }
 
   void PlaceRule(const LineItem& item, const BandRows& band) {
-    const int firstColumn = std::max(0, Column(std::min(item.X1, item.X2)));
-    const int lastColumn = std::min(FColumns, Column(std::max(item.X1, item.X2)));
+    const int firstColumn = std::max(0, FMap.Column(std::min(item.X1, item.X2)));
+    const int lastColumn = std::min(FColumns, FMap.Column(std::max(item.X1, item.X2)));
     if (firstColumn >= lastColumn) return;
     const double y = (item.Y1 + item.Y2) / 2;
     // A rule goes on a row of its band where it crosses no text and no other rule: its own
@@ -199,6 +266,8 @@ class TextGrid {
   }
 
  private:
+  using Span = std::pair<int, int>;  // first column, one past the last
+
   static int AlignedStart(int boxStart, int boxColumns, int length, TextAlign align) {
     if (align == TextAlign::Right) return boxStart + boxColumns - length;
     if (align == TextAlign::Center) return boxStart + (boxColumns - length) / 2;
@@ -233,30 +302,36 @@ class TextGrid {
     return true;
   }
 
-  // Places one line of cells aligned in its box. When it does not fit, a single-line label
-  // runs on past its box edge (rightwards when left-aligned, leftwards when right-aligned,
-  // both ways when centred) as far as the room is free; what still does not fit is cut at the
-  // end, so that the start of a text, the significant part of a number, always shows. Two
-  // texts never touch: a blank is kept between them, as words or numbers run together would
-  // read as one.
-  void PlaceLine(int row, int boxStart, int boxColumns, const std::vector<Cell>& cells,
-                 TextAlign align, bool mayRunOn) {
-    if (!RowInside(row) || cells.empty()) return;
-    const int length = static_cast<int>(cells.size());
+  // Where one line of `length` cells shows, aligned in its box. When it does not fit, it runs
+  // on past its box edge (rightwards when left-aligned, leftwards when right-aligned, both ways
+  // when centred) as far as the room is free. Two texts never touch: a blank is kept between
+  // them, as words or numbers run together would read as one; a text that would touch the
+  // next moves left inside its box if it can, else loses its last cell (which the page then
+  // widens its columns for).
+  Span LineSpan(int row, int boxStart, int boxColumns, int length, TextAlign align) const {
     const int boxEnd = boxStart + boxColumns;
     int start = AlignedStart(boxStart, boxColumns, length, align);
     int end = start + length;
     if (length > boxColumns) {
       int low = boxStart, high = boxEnd;
-      if (mayRunOn) {
-        while (low > start && Free(row, low - 1) && Clear(row, low - 2)) --low;
-        while (high < end && Free(row, high) && Clear(row, high + 1)) ++high;
-      }
+      while (low > start && Free(row, low - 1) && Clear(row, low - 2)) --low;
+      while (high < end && Free(row, high) && Clear(row, high + 1)) ++high;
       start = low;
       end = high;
     }
-    if (end - start > 1 && end >= boxEnd && !Clear(row, end)) --end;
-    for (int column = start, index = 0; column < end && index < length; ++column, ++index) {
+    if (end - start > 1 && end >= boxEnd && !Clear(row, end)) {
+      const bool roomBefore = start > boxStart && Free(row, start - 1) && Clear(row, start - 2);
+      if (roomBefore && end - start == length) --start;
+      --end;
+    }
+    return {start, end};
+  }
+
+  void PlaceLine(int row, Span span, const std::vector<Cell>& cells) {
+    if (!RowInside(row) || cells.empty()) return;
+    const int length = static_cast<int>(cells.size());
+    for (int column = span.first, index = 0; column < span.second && index < length;
+         ++column, ++index) {
       if (!Inside(row, column)) continue;
       const std::size_t at = Index(row, column);
       FCells[at] = cells[static_cast<std::size_t>(index)];
@@ -264,6 +339,7 @@ class TextGrid {
     }
   }
 
+  const ColumnMap& FMap;
   int FColumns, FRows;
   std::vector<Cell> FCells;
   std::vector<CellUse> FUse;
@@ -272,7 +348,7 @@ class TextGrid {
 
 // Lays the page's bands out in rows: each band takes as many rows as its height, its text and
 // its rules need.
-std::vector<BandRows> LayOutRows(const Page& page) {
+std::vector<BandRows> LayOutRows(const Page& page, const ColumnMap& map) {
   std::vector<BandRows> layout;
   int next = 0;
   double previousBottom = 0;
@@ -288,8 +364,15 @@ std::vector<BandRows> LayOutRows(const Page& page) {
     rows.Count = std::max(
         1, static_cast<int>((band.Height + TextSink::kRowHeight / 4) / TextSink::kRowHeight));
     for (const DrawItem& item : band.Items) {
+      const auto* text = std::get_if<TextItem>(&item);
+      if (text == nullptr || !text->Multiline) continue;
+      const int added = RowsOf(*text, map) - std::max(1, Rows(text->Height));
+      if (added > 0) rows.Added.emplace_back(text->Top + text->Height, added);
+    }
+    for (const auto& entry : rows.Added) rows.Count += entry.second;
+    for (const DrawItem& item : band.Items) {
       if (const auto* text = std::get_if<TextItem>(&item)) {
-        rows.Count = std::max(rows.Count, rows.Row(text->Top) - rows.First + RowsOf(*text));
+        rows.Count = std::max(rows.Count, rows.Row(text->Top) - rows.First + RowsOf(*text, map));
       } else if (const auto* line = std::get_if<LineItem>(&item); line && IsHorizontalRule(*line)) {
         rows.Count = std::max(rows.Count, rows.Row((line->Y1 + line->Y2) / 2) - rows.First + 1);
       }
@@ -300,6 +383,62 @@ std::vector<BandRows> LayOutRows(const Page& page) {
   return layout;
 }
 
+// A page laid out on the text grid: its rows, and the columns widened until every label's text
+// shows whole (each widening only moves labels apart, so a few rounds settle it; should they
+// not, the last round's placement stands).
+class PageLayout {
+ public:
+  explicit PageLayout(const Page& page) : FPage(page) {
+    constexpr int kMaxRounds = 8;
+    for (int round = 0; round < kMaxRounds; ++round) {
+      Lay();
+      std::map<double, int> missing;
+      ForEachText([&](const TextItem& text, const BandRows& rows) {
+        const int columns = FGrid->PlaceText(text, rows);
+        if (columns > 0) {
+          int& at = missing[text.Left + text.Width];
+          at = std::max(at, columns);
+        }
+      });
+      if (missing.empty() || round + 1 == kMaxRounds) break;
+      for (const auto& [at, columns] : missing) FMap.Widen(at, columns);
+    }
+  }
+
+  void Write(std::ostream& out) {
+    // Rules go in last: they fill only the room that text left.
+    for (std::size_t band = 0; band < FPage.Bands.size(); ++band) {
+      for (const DrawItem& item : FPage.Bands[band].Items) {
+        const auto* line = std::get_if<LineItem>(&item);
+        if (line != nullptr && IsHorizontalRule(*line)) FGrid->PlaceRule(*line, FRows[band]);
+      }
+    }
+    FGrid->Write(out);
+  }
+
+ private:
+  // The page's rows and a fresh grid under the current columns, every label's place claimed.
+  void Lay() {
+    FRows = LayOutRows(FPage, FMap);
+    FGrid.emplace(FMap, FPage.Width, FRows.empty() ? 1 : FRows.back().First + FRows.back().Count);
+    ForEachText([&](const TextItem& text, const BandRows& rows) { FGrid->Claim(text, rows); });
+  }
+
+  template <class Action>
+  void ForEachText(Action&& action) const {
+    for (std::size_t band = 0; band < FPage.Bands.size(); ++band) {
+      for (const DrawItem& item : FPage.Bands[band].Items) {
+        if (const auto* text = std::get_if<TextItem>(&item)) action(*text, FRows[band]);
+      }
+    }
+  }
+
+  const Page& FPage;
+  ColumnMap FMap;
+  std::vector<BandRows> FRows;
+  std::optional<TextGrid> FGrid;
+};
+
 }  // namespace
 
 TextSink::TextSink(std::ostream& out) : FOut(out) {}
@@ -309,26 +448,9 @@ void TextSink::Begin(const DocumentInfo&) {
 }
 
 void TextSink::AddPage(const Page& page) {
-  const std::vector<BandRows> layout = LayOutRows(page);
-  TextGrid grid(page.Width, layout.empty() ? 1 : layout.back().First + layout.back().Count);
-  auto forEach = [&](auto&& action) {
-    for (std::size_t band = 0; band < page.Bands.size(); ++band) {
-      for (const DrawItem& item : page.Bands[band].Items) action(item, layout[band]);
-    }
-  };
-  forEach([&](const DrawItem& item, const BandRows& rows) {
-    if (const auto* text = std::get_if<TextItem>(&item)) grid.Claim(*text, rows);
-  });
-  forEach([&](const DrawItem& item, const BandRows& rows) {
-    if (const auto* text = std::get_if<TextItem>(&item)) grid.PlaceText(*text, rows);
-  });
-  // Rules go in last: they fill only the room that text left.
-  forEach([&](const DrawItem& item, const BandRows& rows) {
-    const auto* line = std::get_if<LineItem>(&item);
-    if (line != nullptr && IsHorizontalRule(*line)) grid.PlaceRule(*line, rows);
-  });
+  PageLayout layout(page);
   if (FPagesWritten > 0) FOut << '\f';
-  grid.Write(FOut);
+  layout.Write(FOut);
   ++FPagesWritten;
   if (!FOut) throw Exception("Falha ao gravar o texto do relatório.");
 }

@@ -315,6 +315,7 @@ class DefinitionReader {
     section.Height = Size(entry, "height", where, 0);
     section.Name = Text(entry, "name", where, "");
     section.KeepWithNext = Flag(entry, "keepWithNext", where, false);
+    section.KeepWithPrevious = Flag(entry, "keepWithPrevious", where, false);
     if (const json* elements = List(entry, "elements", where)) {
       int index = 0;
       for (const json& element : *elements) {

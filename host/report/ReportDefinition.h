@@ -50,6 +50,8 @@ struct SectionDefinition {
   // Stays on the page with the section printed right after it: when both do not fit on the
   // rest of the page, the page ends before this one.
   bool KeepWithNext = false;
+  // Stays on the page with the section printed right before it (a note with its address).
+  bool KeepWithPrevious = false;
   std::vector<ElementDefinition> Elements;
 };
 

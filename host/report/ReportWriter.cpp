@@ -139,35 +139,50 @@ struct ReportWriter::Impl {
     if (!OpeningPage) PageHasBody = true;
   }
 
-  // A band of a marked section stays movable until the next section is placed.
-  void NoteKeepTogether(int number, double height) {
+  // Whether section `number` joins the bands kept at the end of the page: the last one stays
+  // with whatever follows, or this one stays with whatever precedes it.
+  bool JoinsKept(int number) const {
     const SectionDefinition* section = SectionOf(number);
-    Kept.reset();
-    if (section != nullptr && section->KeepWithNext) {
-      Kept = KeptBand{CurrentPage->Bands.size(), height, PageHasBody};
-    }
+    return Kept && (Kept->OpenToNext || (section != nullptr && section->KeepWithPrevious));
   }
 
-  // Whether section `number`, which does not fit below the kept band, should take it to a new
-  // page: only when other body sections stay behind (else the new page would look just like
-  // this one) and the two fit together on a fresh page; a pair taller than a page prints as
-  // any over-tall section does.
-  bool CarriesKeptBand(int number) const {
-    if (!Kept || !Kept->AfterBody || number == 1) return false;
+  // The bands that must stay together grow by the one being placed, or start again with it, so
+  // that a chain (a line kept with its address, the address with its note) moves as one.
+  void NoteKeepTogether(int number, double height) {
+    const SectionDefinition* section = SectionOf(number);
+    if (JoinsKept(number)) {
+      Kept->Height += height;
+    } else {
+      Kept = KeptBands{CurrentPage->Bands.size(), height, PageHasBody};
+    }
+    Kept->OpenToNext = section != nullptr && section->KeepWithNext;
+  }
+
+  // Whether section `number`, which does not fit below the kept bands, should take them to a
+  // new page: only when other body sections stay behind (else the new page would look just like
+  // this one) and all fit together on a fresh page; a group taller than a page prints as any
+  // over-tall section does.
+  bool CarriesKeptBands(int number) const {
+    if (!JoinsKept(number) || !Kept->AfterBody || number == 1) return false;
     const double header = SectionOf(1) != nullptr ? HeightOf(1) : 0;
     return ContentTop() + header + Kept->Height + HeightOf(number) <= ContentBottom() + Tolerance;
   }
 
-  // Ends the page before the kept band and opens a new one holding it under the page header.
-  void CarryKeptBandTo(int number) {
+  // Ends the page before the kept bands and opens a new one holding them under the page header.
+  void CarryKeptBandsTo(int number) {
     std::vector<Band>& bands = CurrentPage->Bands;
-    Band band = std::move(bands[Kept->Index]);
-    bands.erase(bands.begin() + static_cast<std::ptrdiff_t>(Kept->Index));
+    const auto first = bands.begin() + static_cast<std::ptrdiff_t>(Kept->Index);
+    std::vector<Band> carried(std::make_move_iterator(first), std::make_move_iterator(bands.end()));
+    bands.erase(first, bands.end());
+    const KeptBands kept = *Kept;
     OpenPageFor(number);
     if (!CurrentPage) StartPage();
-    MoveBand(band, Cursor - band.Top);
-    Cursor += band.Height;
-    CurrentPage->Bands.push_back(std::move(band));
+    Kept = KeptBands{CurrentPage->Bands.size(), kept.Height, false, kept.OpenToNext};
+    for (Band& band : carried) {
+      MoveBand(band, Cursor - band.Top);
+      Cursor += band.Height;
+      CurrentPage->Bands.push_back(std::move(band));
+    }
     PageHasBody = true;
   }
 
@@ -196,8 +211,8 @@ struct ReportWriter::Impl {
     // a section that does not fit a page holding nothing but its header: breaking there would
     // only repeat the header, page after page.
     const bool breaks = CurrentPage && !OpeningPage && PageHasBody && !Fits(HeightOf(number));
-    if (breaks && CarriesKeptBand(number)) {
-      CarryKeptBandTo(number);
+    if (breaks && CarriesKeptBands(number)) {
+      CarryKeptBandsTo(number);
       Place(number);
       FireAfterSection(number);
       return;
@@ -235,13 +250,14 @@ struct ReportWriter::Impl {
   BandBuilder Builder;
   std::vector<Message> Messages;
 
-  // The last band placed, when its section stays with the section printed next.
-  struct KeptBand {
+  // The bands at the end of the page that stay together, from the first one's index on.
+  struct KeptBands {
     std::size_t Index = 0;
     double Height = 0;
-    bool AfterBody = false;  // the page held other body sections before it
+    bool AfterBody = false;   // the page held other body sections before them
+    bool OpenToNext = false;  // the last one stays with the section printed next
   };
-  std::optional<KeptBand> Kept;
+  std::optional<KeptBands> Kept;
 
   std::optional<Page> CurrentPage;
   double Cursor = 0;

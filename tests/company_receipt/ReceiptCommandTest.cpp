@@ -149,11 +149,14 @@ TEST_F(ReceiptCommand, OrderingByLaunchDatePutsTheEarlierProtocolFirst) {
             "Protocolo: 00008 - Folha");
 }
 
-TEST_F(ReceiptCommand, TextOutputCarriesTheReceipt) {
+TEST_F(ReceiptCommand, TextOutputCarriesTheWholeReceipt) {
+  // Dates, amounts, headings and the receipt line print whole, however narrow their columns.
   const Outcome outcome = Receipt({}, "txt");
   ASSERT_EQ(outcome.Status, 0) << outcome.Err;
-  for (const char* text : {"Protocolo: 00007 - Guias de março", "Padaria Pão Quente - Matriz",
-                           "Recebido em:", "1.234,50", "Assinatura"}) {
+  for (const char* text :
+       {"Protocolo: 00007 - Guias de março", "Padaria Pão Quente - Matriz",
+        "Recebido em:  ........./........../..........", " 02/03/2026 ", " 1.234,50", "Lançamento ",
+        " Competência ", " Valor (R$) ", "Assinatura"}) {
     EXPECT_NE(outcome.Out.find(text), std::string::npos) << text << "\n" << outcome.Out;
   }
 }

@@ -84,26 +84,42 @@ TEST_F(ItemLines, WrappedDescriptionShowsDatesAndValueOnItsFirstAndLastLines) {
   EXPECT_EQ(Value(lines[3], "pTexto"), "");
 }
 
-TEST_F(ItemLines, OnlyDescriptionsLongerThanThirtyThreeCharactersAreWrapped) {
-  // Too wide for the description either way: only the length decides whether it is re-split.
+TEST_F(ItemLines, ShortDescriptionsPrintWholeEvenInCapitals) {
+  // A tax guide's name in capitals fits the description as it is; a short text too wide even
+  // so is wrapped like a long one rather than cut at the label's edge.
+  const std::string guia = "GUIA DARF IRPJ LUCRO PRESUMIDO MM";
   const std::string wide33 = std::string(16, 'W') + " " + std::string(16, 'W');
   const std::string wide34 = std::string(16, 'W') + " " + std::string(17, 'W');
-  std::string accented33;  // 33 characters, 65 bytes
-  for (int i = 0; i < 16; ++i) accented33 += "Ŵ";
-  accented33 += " " + accented33;
   Protocolo(1, 1, 1, "Um");
-  Item(1, 1, wide33);
+  Item(1, 1, guia);
   Protocolo(2, 1, 1, "Dois");
-  Item(2, 1, wide34);
+  Item(2, 1, wide33);
   Protocolo(3, 1, 1, "Três");
-  Item(3, 1, accented33);
+  Item(3, 1, wide34);
   const auto harness = Run();
 
   std::vector<std::string> descriptions;
-  for (const Band* band : BandsOf(*harness, kSecaoItem))
+  for (const Band* band : BandsOf(*harness, kSecaoItem)) {
     descriptions.push_back(Value(band, "pDescricao"));
-  EXPECT_EQ(descriptions, (std::vector<std::string>{wide33, std::string(16, 'W'),
-                                                    std::string(17, 'W'), accented33}));
+    EXPECT_TRUE(band->Clipped.empty()) << Value(band, "pDescricao") << " loses its end";
+  }
+  EXPECT_EQ(descriptions,
+            (std::vector<std::string>{guia, std::string(16, 'W'), std::string(16, 'W'),
+                                      std::string(16, 'W'), std::string(17, 'W')}));
+}
+
+TEST_F(ItemLines, TheLongestTextsTheColumnsHoldPrintWhole) {
+  // A protocol description and an item description as long as their columns allow.
+  std::string title, description;
+  while (title.size() + 10 <= 100) title += "Guias de m ";
+  while (description.size() + 10 <= 500) description += "Guia DARF ";
+  Protocolo(7, 1, 1, title);
+  Item(7, 1, description);
+  const auto harness = Run();
+  for (const Band* band : harness->Bands()) {
+    EXPECT_TRUE(band->Clipped.empty())
+        << "section " << band->Section << " cuts " << band->Clipped.front();
+  }
 }
 
 TEST_F(ItemLines, LineBreaksInADescriptionStartNewLines) {
@@ -253,6 +269,29 @@ TEST_F(ProtocolHeader, OwnAddressWhenDeliveryIsNotConfigured) {
   EXPECT_EQ(Value(BandsOf(*harness, kSecaoCabecalhoEstab).at(0), "pTexto")
                 .rfind("Endereço: Rua Nove, 120", 0),
             0u);
+}
+
+TEST_F(ProtocolHeader, AProtocolOnTwoSelectedRoutesIsOneReceiptPerRoute) {
+  // The establishment is the last stop of route 1 and the first of route 2, so its protocol's
+  // rows of the two routes follow one another.
+  Estab(1, 2, "Filial", 1, "Dez", 10, std::nullopt, "Centro", "41", "33335555");
+  Data.Add(office::RouteStop{.Route = 1, .Company = 1, .Number = 2, .Sequence = 1});
+  Data.Add(office::RouteStop{.Route = 1, .Company = 1, .Number = 1, .Sequence = 2});
+  Data.Add(office::RouteStop{.Route = 2, .Company = 1, .Number = 1, .Sequence = 1});
+  Protocolo(7, 1, 1, "Guias");
+  Item(7, 1, "DAS");
+  Item(7, 2, "FGTS");
+  const auto harness = Run({{"pCodigoRota", "1-2"}});
+
+  EXPECT_EQ(harness->Sections(),
+            (std::vector<int>{kSecaoCabecalhoPagina, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                              kSecaoFechamento, kSecaoCabecalhoEstab, kSecaoItem, kSecaoItem,
+                              kSecaoFechamento}));
+  const auto items = BandsOf(*harness, kSecaoItem);
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(Value(items[0], "pTexto"), kReceiptLine);
+  EXPECT_EQ(Value(items[1], "pTexto"), "");
+  EXPECT_EQ(Value(items[2], "pTexto"), kReceiptLine) << "each route's receipt is dated";
 }
 
 class RunLifecycle : public ReceiptTest {};

@@ -68,9 +68,11 @@ class WrappingReport : public TjfmReport {
     Wrapped.push_back(label);
     EXPECT_TRUE(wordWrap);
     EXPECT_TRUE(keepBreaks);
+    // Like the writer, a re-flowed line loses its trailing blanks.
     TStringList cut;
     for (int i = 0; i < list.Count(); ++i) {
-      const std::string& line = list[i];
+      std::string line = list[i];
+      while (!line.empty() && line.back() == ' ') line.pop_back();
       for (std::size_t at = 0; at < line.size(); at += FLargura) cut.Add(line.substr(at, FLargura));
     }
     list = cut;
@@ -92,28 +94,37 @@ class WrappingReport : public TjfmReport {
 
 using Linhas = std::vector<std::string>;
 
-TEST(DescriptionLines, AShortDescriptionKeepsItsOwnLines) {
-  WrappingReport report(10);
+TEST(DescriptionLines, AShortDescriptionThatFitsKeepsItsOwnLines) {
+  WrappingReport report(16);
   TjxsLabel label("pDesc", true, 0, 100, TFont());
   // Lines of 15 and 17 characters with their two-character breaks: 36, one over the limit.
   const std::string limite = "Linha numero um\nLinha numero dois";
   EXPECT_EQ(kdr::QuebrarDescricao(report, &label, "DAS\nFGTS", 35), (Linhas{"DAS", "FGTS"}));
   EXPECT_EQ(kdr::QuebrarDescricao(report, &label, limite.substr(0, limite.size() - 1), 35),
             (Linhas{"Linha numero um", "Linha numero doi"}));
-  EXPECT_TRUE(report.Wrapped.empty());
   EXPECT_EQ(kdr::QuebrarDescricao(report, &label, limite, 35),
-            (Linhas{"Linha nume", "ro um", "Linha nume", "ro dois"}));
-  EXPECT_EQ(report.Wrapped, std::vector<TjxsLabel*>{&label});
+            (Linhas{"Linha numero um", "Linha numero doi", "s"}));
+  EXPECT_EQ(report.Wrapped.back(), &label);
+}
+
+TEST(DescriptionLines, AShortDescriptionTooWideForItsLabelIsWrappedToo) {
+  WrappingReport report(10);
+  TjxsLabel label("pDesc", true, 0, 100, TFont());
+  EXPECT_EQ(kdr::QuebrarDescricao(report, &label, "Linha numero um", 35),
+            (Linhas{"Linha nume", "ro um"}));
 }
 
 TEST(DescriptionLines, TheLimitCountsCharactersNotBytes) {
-  WrappingReport report(10);
+  WrappingReport report(100);
   TjxsLabel label("pDesc", true, 0, 100, TFont());
-  // 33 accented letters are 66 bytes but, with the break, only 35 characters.
+  // 32 accented letters and a blank are 65 bytes but, with the break, only 35 characters: the
+  // text fits and is kept as it is, its blank included, rather than re-flowed.
   std::string acentos;
-  for (int i = 0; i < 33; ++i) acentos += "é";
+  for (int i = 0; i < 32; ++i) acentos += "é";
+  acentos += " ";
   EXPECT_EQ(kdr::QuebrarDescricao(report, &label, acentos, 35), Linhas{acentos});
-  EXPECT_TRUE(report.Wrapped.empty());
+  // Over the limit, the text is re-flowed and loses its trailing blank.
+  EXPECT_EQ(kdr::QuebrarDescricao(report, &label, acentos + "é ", 35), Linhas{acentos + "é"});
 }
 
 TEST(DescriptionLines, AnEmptyDescriptionIsOneEmptyLine) {

@@ -204,9 +204,34 @@ TEST_F(ProtocoloOffice, LargeModeTwoLineItemAtTheLastRowStillPrints) {
   EXPECT_EQ(Descriptions(*harness).back(), "Última");
 }
 
-TEST_F(ProtocoloOffice, DescriptionsLongerThanSeventyCharactersAreReflowed) {
-  // Wider than the description column either way; only the longer one is re-flowed (its text
-  // with the line break is 71 characters long).
+TEST_F(ProtocoloOffice, CompactBlocksThatGrowByTheFitRuleKeepTheirFootersOnThePage) {
+  // Two single lines and then a four-line item, which the fit rule still lets into the block:
+  // each block grows one row past its room, and both still end on the page with their footer.
+  const std::string word(40, 'W');  // two of them never share a line
+  const std::string fourLines = word + " " + word + " " + word + " " + word;
+  for (int protocol : {2, 1}) {
+    AddProtocol(protocol);
+    AddItem(protocol, 1, fourLines);
+    AddItem(protocol, 2, "DAS");
+    AddItem(protocol, 3, "FGTS");
+  }
+  const auto harness = Run(March("C"));
+
+  const std::vector<int> opening = {kSecaoCabecalhoBloco, kSecaoTituloItens,
+                                    kSecaoTitulosItensUmaColuna};
+  EXPECT_EQ(
+      PageSections(*harness),
+      std::vector<std::vector<int>>{Join({opening,
+                                          Repeat(kSecaoItemUmaColuna, 6),
+                                          {kSecaoRodape, kSecaoRecorte, kSecaoEspacoEntreBlocos},
+                                          opening,
+                                          Repeat(kSecaoItemUmaColuna, 6),
+                                          {kSecaoRodape}})});
+}
+
+TEST_F(ProtocoloOffice, DescriptionsWiderThanTheirLabelAreReflowedShortOrLong) {
+  // Longer than 70 characters with its line break, the second is re-flowed by rule; the first
+  // is not, but is still too wide for the description and is re-flowed rather than cut.
   AddProtocol(2);
   AddItem(2, 1, std::string(68, 'W'));
   AddProtocol(1);
@@ -214,12 +239,14 @@ TEST_F(ProtocoloOffice, DescriptionsLongerThanSeventyCharactersAreReflowed) {
   const auto harness = Run(March("G"));
   const auto texts = Descriptions(*harness);
   ASSERT_GE(texts.size(), 14u);
-  EXPECT_EQ(texts[0], std::string(68, 'W'));
-  EXPECT_EQ(texts[1], "");
-  const std::string first = texts[12];
-  const std::string second = texts[13];
-  EXPECT_LT(first.size(), 69u);
-  EXPECT_EQ(first + second, std::string(69, 'W'));
+  EXPECT_LT(texts[0].size(), 68u);
+  EXPECT_EQ(texts[0] + texts[1], std::string(68, 'W'));
+  EXPECT_EQ(texts[2], "");
+  EXPECT_LT(texts[12].size(), 69u);
+  EXPECT_EQ(texts[12] + texts[13], std::string(69, 'W'));
+  for (const Band* line : BandsOf(*harness, kSecaoItemUmaColuna)) {
+    EXPECT_TRUE(line->Clipped.empty()) << ReportHarness::Value(*line, "pDesc");
+  }
 }
 
 TEST_F(ProtocoloOffice, RouteModePrintsStopsFromTheLastDown) {

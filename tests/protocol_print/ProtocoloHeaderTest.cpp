@@ -151,6 +151,24 @@ class ProtocoloLogo : public ProtocoloOffice {
   }
 };
 
+TEST_F(ProtocoloLogo, TheLongestTextsTheColumnsHoldPrintWholeInBothModes) {
+  // A protocol description and an item description as long as their columns allow, the title
+  // beside the logo in the large mode.
+  StoreLogo(SmallPng());
+  std::string title, description;
+  while (title.size() + 10 <= 100) title += "Guias de m ";
+  while (description.size() + 10 <= 500) description += "Guia DARF ";
+  AddProtocol(2, title);
+  AddItem(2, 1, description);
+  for (const char* mode : {"G", "C"}) {
+    const auto harness = Run(March(mode, {{"pCodigoEmpresaLogo", "1"}}));
+    for (const Band* band : harness->Bands()) {
+      EXPECT_TRUE(band->Clipped.empty())
+          << mode << ": section " << band->Section << " cuts " << band->Clipped.front();
+    }
+  }
+}
+
 TEST_F(ProtocoloLogo, APictureMovesTheHeaderBesideIt) {
   StoreLogo(SmallPng());
   const auto harness = Run(March("G", {{"pCodigoEmpresaLogo", "1"}}));

@@ -117,6 +117,33 @@ TEST_F(ProtocoloOffice, ProtocolsWithCutTextsAreReportedOnceEach) {
   EXPECT_TRUE(shown);
 }
 
+TEST_F(ProtocoloOffice, TheCutRuleMeasuresTheColumnThatPrints) {
+  // One wide line would hold either text; a column of two lines holds only the second.
+  const std::string threeLines =
+      "Guia de recolhimento do FGTS e da contribuição social da folha de pagamento referente a "
+      "março";
+  const std::string twoLines = "Guia da Previdência Social dos empregados de fevereiro de 2026";
+  AddProtocol(2, "Três linhas");
+  AddItem(2, 1, threeLines);
+  AddProtocol(1, "Duas linhas");
+  AddItem(1, 1, twoLines);
+  const auto harness = Run(TwoColumns("G"));
+
+  ASSERT_EQ(harness->Sink.Messages.size(), 1u);
+  EXPECT_EQ(harness->Sink.Messages[0].Text,
+            "Protocolo 00002, texto de alguns itens não foi impresso por completo");
+  // What the rule cuts it reports; nothing else loses text.
+  int cut = 0;
+  for (const Band* band : harness->Bands()) {
+    for (const std::string& label : band->Clipped) {
+      EXPECT_EQ(ReportHarness::Value(*band, label == "etiDesc2" ? "pDesc2" : "pDesc4"), threeLines)
+          << "section " << band->Section << " cuts " << label;
+      ++cut;
+    }
+  }
+  EXPECT_EQ(cut, 1);
+}
+
 TEST_F(ProtocoloOffice, OneColumnModeReportsNoCutTexts) {
   AddProtocol(1);
   AddItem(1, 1, kLongText);

@@ -55,14 +55,20 @@ TEST(TextSinkTest, HonoursRightAndCentreAlignment) {
   EXPECT_EQ(lines[1], "    ab");
 }
 
-TEST(TextSinkTest, ClipsTextToItsBoxKeepingABlankBeforeTheNextLabel) {
+TEST(TextSinkTest, WidensTheColumnsRatherThanCutATextKeepingABlankBeforeTheNextLabel) {
   // Run together, "Estab" and "X" would read as one word; numbers side by side as one number.
-  const auto lines = Lines(Render({PageWith(
-      1, {Text(0, 0, 35, 14, "Estabelecimento"), Text(35, 0, 35, 14, "X"),
-          Text(0, 14, 35, 14, "12345", TextAlign::Right), Text(35, 14, 35, 14, "678")})}));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "Esta X");
-  EXPECT_EQ(lines[1], "1234 678");
+  // Cut, "12/01/202" or "1.234.567,8" would read as another value: the page's columns widen
+  // where a text needs it, and everything to its right moves along.
+  const auto lines = Lines(Render(
+      {PageWith(1, {Text(0, 0, 35, 14, "Estabelecimento"), Text(35, 0, 35, 14, "X"),
+                    Text(0, 14, 35, 14, "12345", TextAlign::Right), Text(35, 14, 35, 14, "678"),
+                    Text(0, 28, 63, 14, "12/01/2026", TextAlign::Center), Rule(0, 70, 42)})}));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Estabelecimento X");
+  EXPECT_EQ(lines[1], "          12345 678");
+  EXPECT_EQ(lines[2], "     12/01/2026");
+  // A rule across the widened columns widens with them.
+  EXPECT_EQ(lines[3], std::string(21, '-'));
 }
 
 TEST(TextSinkTest, BandsKeepTheirShapeWhereverTheyFall) {
@@ -107,14 +113,13 @@ TEST(TextSinkTest, CountsCharactersNotBytes) {
   EXPECT_EQ(lines[1], "      Jose\xCC\x81");
 }
 
-TEST(TextSinkTest, WrapsMultilineLabelsInsideTheirBox) {
+TEST(TextSinkTest, WrapsMultilineLabelsInsideTheirBoxShowingEveryLine) {
+  // Characters of the text format are wider than the font's: a text that fits its two-line box
+  // on paper may need more rows here, and gets them rather than lose its end.
   const auto lines = Lines(
       Render({PageWith(1, {Text(0, 0, 70, 28, "um dois tres quatro cinco", TextAlign::Left, true),
                            Text(0, 28, 70, 14, "depois")})}));
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], "um dois");
-  EXPECT_EQ(lines[1], "tres");  // the third line does not fit the box's two rows
-  EXPECT_EQ(lines[2], "depois");
+  EXPECT_EQ(lines, (std::vector<std::string>{"um dois", "tres", "quatro", "cinco", "depois"}));
 }
 
 TEST(TextSinkTest, RulesBecomeDashesAndGiveWayToText) {

@@ -80,3 +80,22 @@ TEST(KeepWithNext, AForcedPageEndReleasesTheMarkedSection) {
   EXPECT_EQ(run.Sink.SectionsPerPage(),
             (Pages{{kHeader, kDetail, kDetail, kLine}, {kHeader, kAddress}}));
 }
+
+TEST(KeepWithPrevious, ChainsWithTheMarkedSectionsBeforeItAndNothingAfter) {
+  // A line kept with its address (50) and a note of 40 kept with that address: the three move
+  // as one; the next line is tied to none of them.
+  constexpr int kNote = 13;
+  ReportDefinition layout = KeepingLayout();
+  SectionDefinition note = MakeSection(kNote, 40);
+  note.KeepWithPrevious = true;
+  layout.Sections.push_back(note);
+  WriterHarness run(layout);
+  // 30 + 50 + 40 + 50 = 170 holds the line and its address, not the note as well.
+  for (int section : {kDetail, kLine, kAddress, kNote, kLine}) run.Writer->RepPrintSection(section);
+  run.Writer->Finish();
+  EXPECT_EQ(run.Sink.SectionsPerPage(),
+            (Pages{{kHeader, kDetail}, {kHeader, kLine, kAddress, kNote, kLine}}));
+  // Without the note the address stays where it is: nothing ties it to the next line.
+  EXPECT_EQ(Print({kDetail, kLine, kAddress, kDetail}),
+            (Pages{{kHeader, kDetail, kLine, kAddress}, {kHeader, kDetail}}));
+}

@@ -244,7 +244,7 @@ TEST_F(WrittenOffListingTest, TotalThatDoesNotFitMovesToANewPageUnderItsGroupTit
   bool totalMoved = false;
   for (int count = 1; count <= 75; ++count) {
     Add({1000 + count, 1, 1, "2026-02-20", "2026-02-20 09:00:00", 7, "2026-03-05 10:00:00", 8});
-    if (count < 60) continue;
+    if (count < 25) continue;
     const json document = List({});
     for (const json& page : document["pages"]) {
       std::vector<int> sections;
