@@ -1,0 +1,61 @@
+// A fresh, empty database on one of the engines the tests can reach, removed afterwards: a
+// temporary SQLite file always; a database on the PostgreSQL server of KDR_TEST_POSTGRESQL
+// (a superuser's URL, as scripts/test-servers gives) when it is set. A test asks for an engine
+// that is not reachable with RequireEngine, which skips it with a message, or fails it under
+// KDR_TEST_REQUIRE_SERVERS=1 (set by scripts/test, where every server must be there).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engines {
+
+struct EngineAccess {
+  std::string Name;      // as DatabaseEngine::EngineName says it
+  std::string Variable;  // the environment variable with the server's URL; empty: none needed
+  std::string (*Create)(const std::string& serverUrl, const std::string& databaseName);
+  void (*Drop)(const std::string& serverUrl, const std::string& databaseName);
+};
+
+// Every engine the suite knows, SQLite first.
+const std::vector<EngineAccess>& KnownEngines();
+// The URL of the engine's server, or nothing when it is not reachable here.
+std::optional<std::string> ServerUrl(const EngineAccess& engine);
+// Names of the engines whose server is reachable (and SQLite), for parametrized suites.
+std::vector<std::string> ReachableEngineNames();
+// True when the test must skip: the message says which variable to set.
+bool ServersRequired();
+
+class EngineDatabase {
+ public:
+  explicit EngineDatabase(const std::string& engine);
+  ~EngineDatabase();
+  EngineDatabase(const EngineDatabase&) = delete;
+  EngineDatabase& operator=(const EngineDatabase&) = delete;
+
+  // The `--db` argument of `kdr`.
+  const std::string& Url() const { return FUrl; }
+
+ private:
+  const EngineAccess* FEngine = nullptr;
+  std::string FServerUrl;
+  std::string FName;
+  std::string FUrl;
+};
+
+// The URL of `serverUrl` with its database (the path after host and port) replaced.
+std::string WithDatabase(const std::string& serverUrl, const std::string& database);
+
+}  // namespace engines
+
+// In a test body: skips (or fails, when servers are required) unless the engine is reachable.
+#define KDR_REQUIRE_ENGINE(name)                                                 \
+  do {                                                                           \
+    for (const auto& known : engines::KnownEngines()) {                          \
+      if (known.Name != (name) || engines::ServerUrl(known)) continue;           \
+      if (engines::ServersRequired()) FAIL() << known.Variable << " is not set"; \
+      GTEST_SKIP() << "no " << known.Name << " server: set " << known.Variable   \
+                   << " (scripts/test-servers starts one)";                      \
+    }                                                                            \
+  } while (false)
