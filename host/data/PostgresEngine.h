@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/DatabaseEngine.h"
 
@@ -48,6 +49,8 @@ class PostgresEngine : public DatabaseEngine {
   void RequireReading(const std::string& statement) const;
   void RunSimple(const std::string& statement);
   void BeginReadOnlyTransaction();
+  // Reads the results of the prepared runs in flight, raising the first failure.
+  void FlushPipeline();
   // Raises EDatabaseError for a failed `result` (or a lost connection when it is null).
   void Check(const Result& result, const std::string& statement);
   [[noreturn]] void Fail(const pg_result* result, const std::string& statement);
@@ -56,4 +59,5 @@ class PostgresEngine : public DatabaseEngine {
   std::string FShownUrl;  // the URL without its password, for messages
   bool FReadOnly;
   int FPreparedCount = 0;
+  std::vector<const std::string*> FQueued;  // statements of the prepared runs in flight
 };

@@ -197,6 +197,22 @@ TEST_F(PostgresEngineTest, ValuesKeepTheirTypesExactly) {
   EXPECT_EQ(row->FieldByName("RESTO").AsString(), "9,9900");
 }
 
+TEST_F(PostgresEngineTest, AFailedBulkInsertIsRaisedBeforeTheCommitAndLeavesNothing) {
+  writer->Execute("create table T (ID integer primary key)");
+  writer->BeginTransaction();
+  try {
+    const auto insert = writer->Prepare("insert into T values (:id)");
+    for (int id = 1; id <= 1000; ++id) insert->Run({Variant(id == 700 ? 300 : id)});
+    writer->Commit();
+    ADD_FAILURE() << "the duplicate key was committed";
+  } catch (const EDatabaseError& error) {
+    writer->Rollback();
+    EXPECT_NE(std::string(error.what()).find("duplicate key"), std::string::npos) << error.what();
+    EXPECT_NE(std::string(error.what()).find("insert into T"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(writer->Query("select count(*) from T", {})->Fields(0).AsInteger(), 0);
+}
+
 TEST_F(PostgresEngineTest, DbInitSaysWhatItNeeds) {
   writer->Execute("create role kdr_leitor login password 'leitor'");
   const std::string reader = WithPassword(database->Url(), "leitor");
