@@ -17,7 +17,6 @@ constexpr Oid kBytea = 17;
 constexpr Oid kInt8 = 20;
 constexpr Oid kInt2 = 21;
 constexpr Oid kInt4 = 23;
-constexpr Oid kText = 25;
 constexpr Oid kOid = 26;
 constexpr Oid kFloat4 = 700;
 constexpr Oid kFloat8 = 701;
@@ -139,6 +138,7 @@ PostgresParameters::PostgresParameters(const std::vector<Variant>& values, bool 
     FTypes[i] = typed || FFormats[i] == 1 ? type : 0;
   }
   // Pointers only once every text is in place.
+  FValues.reserve(count);
   for (std::size_t i = 0; i < count; ++i)
     FValues.push_back(isNull[i] ? nullptr : FTexts[i].c_str());
 }
@@ -146,9 +146,11 @@ PostgresParameters::PostgresParameters(const std::vector<Variant>& values, bool 
 std::vector<ColumnPlan> PostgresColumnPlans(const pg_result* result) {
   const int count = PQnfields(result);
   std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(count));
   for (int column = 0; column < count; ++column) names.emplace_back(PQfname(result, column));
   names = UniqueColumnNames(names);
   std::vector<ColumnPlan> plans;
+  plans.reserve(names.size());
   for (int column = 0; column < count; ++column) {
     plans.push_back(
         PlanForDeclaredType(names[static_cast<std::size_t>(column)],

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <stdexcept>
 #include <thread>
 
 #include "Exception.h"
@@ -38,8 +39,10 @@ class LoopbackPort {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
-    bind(FSocket, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(FSocket, reinterpret_cast<sockaddr*>(&address), &size);
+    if (bind(FSocket, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        getsockname(FSocket, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+      throw std::runtime_error("no loopback port for the test");
+    }
     FPort = ntohs(address.sin_port);
     if (listening) {
       listen(FSocket, 4);
