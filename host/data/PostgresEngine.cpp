@@ -336,6 +336,12 @@ void PostgresEngine::Commit() {
   Execute("commit");
 }
 void PostgresEngine::Rollback() {
+  try {
+    FlushPipeline();
+  } catch (const EDatabaseError&) {
+    // What was still in flight is being undone: its failure has had its say, or no longer
+    // matters.
+  }
   Execute("rollback");
 }
 

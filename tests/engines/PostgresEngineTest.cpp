@@ -22,7 +22,7 @@ namespace {
 using engines::WithDatabase;
 
 std::string ServerUrl() {
-  return *engines::ServerUrl(engines::KnownEngines().at(1));
+  return std::getenv("KDR_TEST_POSTGRESQL");
 }
 
 // A server URL with another password.

@@ -54,15 +54,6 @@ std::optional<std::string> ServerUrl(const EngineAccess& engine) {
   return std::string(url);
 }
 
-std::vector<std::string> ReachableEngineNames() {
-  std::vector<std::string> names;
-  for (const EngineAccess& engine : KnownEngines()) {
-    // Under KDR_TEST_REQUIRE_SERVERS every engine is listed, so that a missing server fails.
-    if (ServerUrl(engine) || ServersRequired()) names.push_back(engine.Name);
-  }
-  return names;
-}
-
 bool ServersRequired() {
   const char* required = std::getenv("KDR_TEST_REQUIRE_SERVERS");
   return required != nullptr && std::string(required) == "1";

@@ -1,8 +1,9 @@
 // A fresh, empty database on one of the engines the tests can reach, removed afterwards: a
 // temporary SQLite file always; a database on the PostgreSQL server of KDR_TEST_POSTGRESQL
-// (a superuser's URL, as scripts/test-servers gives) when it is set. A test asks for an engine
-// that is not reachable with RequireEngine, which skips it with a message, or fails it under
-// KDR_TEST_REQUIRE_SERVERS=1 (set by scripts/test, where every server must be there).
+// (a superuser's URL, as scripts/test-servers gives) when it is set. A test that needs an
+// engine starts with KDR_REQUIRE_ENGINE, which skips it with a message when the engine is not
+// reachable, or fails it under KDR_TEST_REQUIRE_SERVERS=1 (scripts/test, where every server
+// must be there). Another engine is one more line in KnownEngines.
 #pragma once
 
 #include <optional>
@@ -22,9 +23,7 @@ struct EngineAccess {
 const std::vector<EngineAccess>& KnownEngines();
 // The URL of the engine's server, or nothing when it is not reachable here.
 std::optional<std::string> ServerUrl(const EngineAccess& engine);
-// Names of the engines whose server is reachable (and SQLite), for parametrized suites.
-std::vector<std::string> ReachableEngineNames();
-// True when the test must skip: the message says which variable to set.
+// True under KDR_TEST_REQUIRE_SERVERS=1: a missing server fails instead of skipping.
 bool ServersRequired();
 
 class EngineDatabase {
