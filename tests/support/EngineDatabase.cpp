@@ -87,4 +87,14 @@ std::string WithDatabase(const std::string& serverUrl, const std::string& databa
   return head + "/" + database + tail;
 }
 
+std::string FileDatabaseCreate(const std::string& serverUrl, const std::string& databaseName) {
+  return serverUrl + (std::filesystem::temp_directory_path() / (databaseName + ".fdb")).string();
+}
+
+void FileDatabaseDrop(const std::string&, const std::string& databaseName) {
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::temp_directory_path() / (databaseName + ".fdb"),
+                          ignored);
+}
+
 }  // namespace engines
