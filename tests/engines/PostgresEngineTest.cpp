@@ -75,10 +75,10 @@ class PostgresEngineTest : public ::testing::Test {
 
   // `kdr run KdrTeste` on `url` into a JSON file; expects it to fail leaving no file behind.
   std::string FailingRun(const std::string& url) {
-    const auto output = std::filesystem::path(::testing::TempDir()) / "kdr-pg-falha.json";
+    const auto output = engines::ScratchFolder() / "kdr-pg-falha.json";
     const Outcome outcome = RunKdr({"run", "KdrTeste", "--db", url, "-p", "pDataInicial=01/03/2026",
                                     "-p", "pDataFinal=31/03/2026", "-o", output.string()},
-                                   ::testing::TempDir());
+                                   engines::ScratchFolder());
     EXPECT_EQ(outcome.Status, 1) << outcome.Err;
     EXPECT_FALSE(std::filesystem::exists(output));
     return outcome.Err;
@@ -227,15 +227,15 @@ TEST_F(PostgresEngineTest, DbInitSaysWhatItNeeds) {
   const std::string reader = WithPassword(database->Url(), "leitor");
   const std::string asReader = reader.substr(0, reader.find("://") + 3) + "kdr_leitor" +
                                reader.substr(reader.find(':', reader.find("://") + 3));
-  const Outcome refused = RunKdr({"db", "init", "--db", asReader}, ::testing::TempDir());
+  const Outcome refused = RunKdr({"db", "init", "--db", asReader}, engines::ScratchFolder());
   writer->Execute("drop role kdr_leitor");
   EXPECT_EQ(refused.Status, 1);
   EXPECT_NE(refused.Err.find("permission denied for schema public"), std::string::npos)
       << refused.Err;
   EXPECT_NE(refused.Err.find("precisa poder criar tabelas"), std::string::npos) << refused.Err;
 
-  ASSERT_EQ(RunKdr({"db", "init", "--db", database->Url()}, ::testing::TempDir()).Status, 0);
-  const Outcome again = RunKdr({"db", "init", "--db", database->Url()}, ::testing::TempDir());
+  ASSERT_EQ(RunKdr({"db", "init", "--db", database->Url()}, engines::ScratchFolder()).Status, 0);
+  const Outcome again = RunKdr({"db", "init", "--db", database->Url()}, engines::ScratchFolder());
   EXPECT_EQ(again.Status, 1);
   EXPECT_NE(again.Err.find("já tem tabelas"), std::string::npos) << again.Err;
 }

@@ -153,8 +153,8 @@ std::map<std::string, std::string> Documents(const std::string& engine, Office k
 class ReportsAcrossEngines : public ::testing::TestWithParam<std::string> {
  protected:
   void ExpectSqlitesDocuments(Office kind, const std::vector<ReportRunCase>& runs) {
-    const auto expected = Documents("sqlite", kind, ::testing::TempDir());
-    const auto documents = Documents(GetParam(), kind, ::testing::TempDir());
+    const auto expected = Documents("sqlite", kind, engines::ScratchFolder());
+    const auto documents = Documents(GetParam(), kind, engines::ScratchFolder());
     for (const ReportRunCase& run : runs) {
       const std::string& document = documents.at(run.Name);
       // A document that prints nothing would make the comparison worthless.

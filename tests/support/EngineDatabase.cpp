@@ -87,6 +87,20 @@ std::string WithDatabase(const std::string& serverUrl, const std::string& databa
   return head + "/" + database + tail;
 }
 
+std::filesystem::path ScratchFolder() {
+  // Made on first use, removed when the test program ends.
+  static const struct Folder {
+    std::filesystem::path Path =
+        std::filesystem::temp_directory_path() / ("kdr-engines-" + std::to_string(getpid()));
+    Folder() { std::filesystem::create_directories(Path); }
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(Path, ignored);
+    }
+  } folder;
+  return folder.Path;
+}
+
 std::string FileDatabaseCreate(const std::string& serverUrl, const std::string& databaseName) {
   return serverUrl + (std::filesystem::temp_directory_path() / (databaseName + ".fdb")).string();
 }

@@ -6,6 +6,7 @@
 // must be there). Another engine is one more line in KnownEngines.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ class EngineDatabase {
   std::string FName;
   std::string FUrl;
 };
+
+// A folder of this test process's own for `kdr`'s captured output and files: test programs run
+// side by side.
+std::filesystem::path ScratchFolder();
 
 // The URL of `serverUrl` with its database (the path after host and port) replaced.
 std::string WithDatabase(const std::string& serverUrl, const std::string& database);
