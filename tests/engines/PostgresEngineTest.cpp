@@ -14,6 +14,7 @@
 
 #include "Exception.h"
 #include "data/DatabaseEngine.h"
+#include "data/DatabaseUrl.h"
 #include "support/EngineDatabase.h"
 #include "support/KdrProcess.h"
 
@@ -101,6 +102,32 @@ TEST_F(PostgresEngineTest, ConnectionFailuresSayWhyWithoutThePassword) {
   const std::string down = FailingRun(closed.Url());
   EXPECT_NE(down.find("Connection refused"), std::string::npos) << down;
   EXPECT_EQ(down.find("segredo-da-porta"), std::string::npos) << down;
+}
+
+TEST_F(PostgresEngineTest, ThePasswordFileAndTheEnvironmentFillInWhatTheUrlLeavesOut) {
+  const std::string url = database->Url();
+  const TextSpan span = PasswordSpans(url).at(0);
+  const std::string password = url.substr(span.Begin, span.End - span.Begin);
+  const std::string withoutPassword = url.substr(0, span.Begin - 1) + url.substr(span.End);
+  const auto passwordFile = engines::ScratchFolder() / "pgpass";
+  std::ofstream(passwordFile) << "*:*:*:*:" << password << "\n";
+  std::filesystem::permissions(passwordFile, std::filesystem::perms::owner_read);
+  setenv("PGPASSFILE", passwordFile.c_str(), 1);
+  const Outcome fromFile =
+      RunKdr({"db", "init", "--db", withoutPassword}, engines::ScratchFolder());
+  unsetenv("PGPASSFILE");
+  std::filesystem::remove(passwordFile);
+  EXPECT_EQ(fromFile.Status, 0) << fromFile.Err;
+
+  setenv("PGPASSWORD", password.c_str(), 1);
+  setenv("PGDATABASE", url.substr(url.rfind('/') + 1).c_str(), 1);
+  const std::string noDatabase = withoutPassword.substr(0, withoutPassword.rfind('/'));
+  const Outcome fromEnvironment =
+      RunKdr({"db", "init", "--db", noDatabase}, engines::ScratchFolder());
+  unsetenv("PGPASSWORD");
+  unsetenv("PGDATABASE");
+  EXPECT_EQ(fromEnvironment.Status, 1);
+  EXPECT_NE(fromEnvironment.Err.find("já tem tabelas"), std::string::npos) << fromEnvironment.Err;
 }
 
 TEST_F(PostgresEngineTest, ASilentServerTimesOutAndThePasswordNeverShowsInTheProcessList) {
