@@ -1,5 +1,7 @@
--- The tables the protocol reports read. One DDL for every engine: codes are integers, flags
--- one-character text, money NUMERIC(18,2), images blobs; columns outside a key are nullable.
+-- The tables the protocol reports read. One DDL for every engine (SQLite, PostgreSQL, Firebird 3):
+-- codes are integers, flags one-character text, money NUMERIC(18,2), images blobs; columns
+-- outside a key are nullable. The binary type becomes BYTEA on PostgreSQL
+-- (SchemaFor in host/run/DatabaseSetup.cpp); everything else is the SQL the three share.
 
 CREATE TABLE EMPRESA (
   CODIGOEMPRESA INTEGER NOT NULL PRIMARY KEY,

@@ -7,15 +7,33 @@
 #include "cli/Commands.h"
 #include "cli/InterruptCleanup.h"
 #include "cli/TerminalText.h"
+#include "data/DatabaseUrl.h"
 #include "render/ImageDecoding.h"
 #include "run/UsageError.h"
+
+namespace {
+
+// A password given in a --db URL would show in the process list (ps, /proc/PID/cmdline) for as
+// long as the run lasts: once the arguments are copied, it is blotted out where it stood.
+void HidePasswordsFromProcessList(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    for (const TextSpan& span : PasswordSpans(argument)) {
+      for (std::size_t at = span.Begin; at < span.End; ++at) argv[i][at] = '*';
+    }
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   // An interrupted run leaves no temporary output behind.
   RemoveTemporaryFilesOnInterrupt();
   InstallImageDecoding();
   try {
-    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    HidePasswordsFromProcessList(argc, argv);
+    const CommandLine line = ParseCommandLine(arguments);
     if (line.Command == "help") {
       std::cout << kUsage;
       return 0;

@@ -132,3 +132,20 @@ std::optional<ColumnPlan> WidenForValue(const ColumnPlan& plan, const Variant& v
   }
   return std::nullopt;
 }
+
+std::vector<std::string> UniqueColumnNames(const std::vector<std::string>& names) {
+  std::vector<std::string> unique;
+  for (std::size_t column = 0; column < names.size(); ++column) {
+    const std::string base =
+        names[column].empty() ? "COLUNA" + std::to_string(column + 1) : names[column];
+    std::string name = base;
+    for (int suffix = 1;; ++suffix) {
+      bool taken = false;
+      for (const std::string& other : unique) taken = taken || SameText(other, name);
+      if (!taken) break;
+      name = base + "_" + std::to_string(suffix);
+    }
+    unique.push_back(name);
+  }
+  return unique;
+}

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Variant.h"
 #include "data/FieldConversion.h"
@@ -29,3 +30,7 @@ std::optional<ColumnPlan> WidenForStorage(const ColumnPlan& plan, StorageClass s
 // The plan a declared column needs to hold `value` without loss (an integer beyond 32 bits, a
 // text longer than declared); nothing when it can.
 std::optional<ColumnPlan> WidenForValue(const ColumnPlan& plan, const Variant& value);
+
+// Result column names made unique the way the host does ("CODIGO", "CODIGO_1"); a column
+// without a name is "COLUNAn".
+std::vector<std::string> UniqueColumnNames(const std::vector<std::string>& names);

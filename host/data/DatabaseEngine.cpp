@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "data/PostgresEngine.h"
 #include "data/SqliteEngine.h"
 
 namespace {
@@ -27,10 +28,13 @@ std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mo
   const std::string scheme = colon == std::string::npos ? "" : trimmed.substr(0, colon);
   if (SameText(scheme, "sqlite"))
     return std::make_unique<SqliteEngine>(trimmed.substr(colon + 1), mode);
-  if (SameText(scheme, "postgresql") || SameText(scheme, "postgres") ||
-      SameText(scheme, "firebird")) {
-    throw Exception("Banco de dados " + scheme + " ainda não é suportado nesta versão (" + scheme +
-                    "://...); use sqlite:CAMINHO");
+  if (SameText(scheme, "postgresql") || SameText(scheme, "postgres")) {
+    return std::make_unique<PostgresEngine>(trimmed, mode);
+  }
+  if (SameText(scheme, "firebird")) {
+    throw Exception(
+        "Banco de dados firebird ainda não é suportado nesta versão (firebird://...); "
+        "use sqlite:CAMINHO ou postgresql://...");
   }
   if (trimmed.empty()) throw Exception(std::string("URL do banco de dados vazia: ") + kUrlHelp);
   if (scheme.empty()) {

@@ -1,6 +1,6 @@
-// One database engine behind the host's data access: SQLite now; PostgreSQL and Firebird plug
-// in behind the same interface. Statements run as written; `:name` parameters take the values
-// in order of first appearance (a name used twice takes the same value each time).
+// One database engine behind the host's data access: SQLite, PostgreSQL, Firebird. Statements
+// run as written; `:name` parameters take the values in order of first appearance (a name used
+// twice takes the same value each time).
 #pragma once
 
 #include <memory>

@@ -11,6 +11,8 @@
 #include "core/DateText.h"
 #include "core/NumberText.h"
 #include "data/ColumnTyping.h"
+#include "data/EngineMessages.h"
+#include "data/SqliteDialect.h"
 #include "data/StatementParameters.h"
 
 namespace {
@@ -32,10 +34,7 @@ bool OpenedReadOnly(sqlite3* database) {
 [[noreturn]] void DatabaseError(sqlite3* database, const std::string& statement) {
   const int code = sqlite3_errcode(database) & 0xff;
   if (OpenedReadOnly(database) && (code == SQLITE_AUTH || code == SQLITE_READONLY)) {
-    DatabaseError(std::string("Comando recusado: um relatório só lê o banco de dados, e este "
-                              "comando o alteraria (") +
-                      sqlite3_errmsg(database) + ")",
-                  statement);
+    DatabaseError(WriteRefusedMessage(sqlite3_errmsg(database)), statement);
   }
   DatabaseError(sqlite3_errmsg(database), statement);
 }
@@ -76,7 +75,8 @@ struct Compiled {
 
 Compiled Compile(sqlite3* database, const std::string& statement) {
   Compiled compiled;
-  compiled.Parameters = RewriteNamedParameters(statement, PlaceholderStyle::NumberedQuestionMark);
+  compiled.Parameters = RewriteNamedParameters(WithSqliteDateCasts(statement),
+                                               PlaceholderStyle::NumberedQuestionMark);
   const std::string& text = compiled.Parameters.Statement;
   sqlite3_stmt* raw = nullptr;
   const char* tail = nullptr;
@@ -240,24 +240,13 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
   return Variant(std::move(text));
 }
 
-// Result column names, made unique the way the host does ("CODIGO", "CODIGO_1").
 std::vector<std::string> ColumnNames(sqlite3_stmt* handle) {
   std::vector<std::string> names;
-  const int count = sqlite3_column_count(handle);
-  for (int column = 0; column < count; ++column) {
+  for (int column = 0; column < sqlite3_column_count(handle); ++column) {
     const char* raw = sqlite3_column_name(handle, column);
-    const std::string base =
-        raw == nullptr || *raw == '\0' ? "COLUNA" + std::to_string(column + 1) : std::string(raw);
-    std::string name = base;
-    for (int suffix = 1;; ++suffix) {
-      bool taken = false;
-      for (const std::string& other : names) taken = taken || SameText(other, name);
-      if (!taken) break;
-      name = base + "_" + std::to_string(suffix);
-    }
-    names.push_back(name);
+    names.emplace_back(raw == nullptr ? "" : raw);
   }
-  return names;
+  return UniqueColumnNames(names);
 }
 
 class SqlitePrepared : public PreparedStatement {

@@ -28,12 +28,15 @@ std::size_t SkipQuoted(const std::string& text, std::size_t at, char quote) {
   return text.size();
 }
 
-std::string Placeholder(PlaceholderStyle style, std::size_t nameIndex) {
+// `occurrence` counts the placeholders before this one.
+std::string Placeholder(PlaceholderStyle style, std::size_t nameIndex, std::size_t occurrence) {
   switch (style) {
     case PlaceholderStyle::NumberedQuestionMark:
       return "?" + std::to_string(nameIndex + 1);
     case PlaceholderStyle::NumberedDollar:
-      return "$" + std::to_string(nameIndex + 1);
+      // One number per occurrence: the server infers each placeholder's type on its own, so a
+      // name used in two places of different types does not clash.
+      return "$" + std::to_string(occurrence + 1);
     case PlaceholderStyle::PlainQuestionMark:
       return "?";
   }
@@ -72,7 +75,7 @@ NamedParameters RewriteNamedParameters(const std::string& statement, Placeholder
       while (index < result.Names.size() && !SameText(result.Names[index], name)) ++index;
       if (index == result.Names.size()) result.Names.push_back(name);
       copyUpTo(i);
-      result.Statement += Placeholder(style, index);
+      result.Statement += Placeholder(style, index, result.Occurrences.size());
       result.Occurrences.push_back(index);
       copied = end;
       i = end;

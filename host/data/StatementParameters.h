@@ -13,8 +13,8 @@
 
 enum class PlaceholderStyle {
   NumberedQuestionMark,  // ?1, ?2 ... one number per name (SQLite)
-  NumberedDollar,        // $1, $2 ... one number per name (PostgreSQL)
-  PlainQuestionMark,     // ? per occurrence (Firebird): bind with ValuesPerOccurrence
+  NumberedDollar,     // $1, $2 ... one per occurrence (PostgreSQL): bind with ValuesPerOccurrence
+  PlainQuestionMark,  // ? per occurrence (Firebird): bind with ValuesPerOccurrence
 };
 
 struct NamedParameters {

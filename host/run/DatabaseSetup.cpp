@@ -1,6 +1,27 @@
 #include "run/DatabaseSetup.h"
 
+#include <regex>
+
 #include "Exception.h"
+
+std::string SchemaFor(const std::string& engine) {
+  // One DDL serves every engine. The one type they name differently is the binary one: BLOB in
+  // SQLite and Firebird, BYTEA in PostgreSQL.
+  if (engine != "postgresql") return kSchemaSql;
+  return std::regex_replace(kSchemaSql, std::regex("\\bBLOB\\b"), "BYTEA");
+}
+
+namespace {
+
+void RollbackQuietly(DatabaseEngine& database) {
+  try {
+    database.Rollback();
+  } catch (...) {
+    // The failure that led here is the one worth reporting.
+  }
+}
+
+}  // namespace
 
 void CreateSchema(DatabaseEngine& database) {
   const auto tables = database.TableNames();
@@ -11,10 +32,14 @@ void CreateSchema(DatabaseEngine& database) {
   }
   database.BeginTransaction();
   try {
-    database.ExecuteScript(kSchemaSql);
+    database.ExecuteScript(SchemaFor(database.EngineName()));
     database.Commit();
+  } catch (const Exception& error) {
+    RollbackQuietly(database);
+    throw Exception(std::string("Não foi possível criar as tabelas: ") + error.what() +
+                    "\nO banco precisa estar vazio e o usuário precisa poder criar tabelas nele.");
   } catch (...) {
-    database.Rollback();
+    RollbackQuietly(database);
     throw;
   }
 }

@@ -13,8 +13,13 @@ TEST(ParameterRewriting, NumberedPlaceholdersOnePerName) {
   EXPECT_EQ(p.Statement, "select * from P where A between ?1 and ?2 or B = ?1");
   EXPECT_EQ(p.Names, (std::vector<std::string>{"pDataInicial", "pDataFinal"}));
   EXPECT_EQ(p.Occurrences, (std::vector<std::size_t>{0, 1, 0}));
-  EXPECT_EQ(RewriteNamedParameters("x = :a and y = :b", PlaceholderStyle::NumberedDollar).Statement,
-            "x = $1 and y = $2");
+}
+
+TEST(ParameterRewriting, DollarPlaceholdersTakeOneValuePerOccurrence) {
+  const NamedParameters p =
+      RewriteNamedParameters("x = :a and y = :b or z = :A", PlaceholderStyle::NumberedDollar);
+  EXPECT_EQ(p.Statement, "x = $1 and y = $2 or z = $3");
+  EXPECT_EQ(ValuesPerOccurrence(p, {1, 2}), (std::vector<Variant>{1, 2, 1}));
 }
 
 TEST(ParameterRewriting, PositionalPlaceholdersTakeOneValuePerOccurrence) {
