@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "data/FirebirdEngine.h"
 #include "data/SqliteEngine.h"
 
 namespace {
@@ -27,8 +28,8 @@ std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mo
   const std::string scheme = colon == std::string::npos ? "" : trimmed.substr(0, colon);
   if (SameText(scheme, "sqlite"))
     return std::make_unique<SqliteEngine>(trimmed.substr(colon + 1), mode);
-  if (SameText(scheme, "postgresql") || SameText(scheme, "postgres") ||
-      SameText(scheme, "firebird")) {
+  if (SameText(scheme, "firebird")) return std::make_unique<FirebirdEngine>(trimmed, mode);
+  if (SameText(scheme, "postgresql") || SameText(scheme, "postgres")) {
     throw Exception("Banco de dados " + scheme + " ainda não é suportado nesta versão (" + scheme +
                     "://...); use sqlite:CAMINHO");
   }
