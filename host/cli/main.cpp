@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/InterruptCleanup.h"
+#include "cli/ProcessTitle.h"
 #include "cli/TerminalText.h"
 #include "render/ImageDecoding.h"
 #include "run/UsageError.h"
@@ -15,7 +16,9 @@ int main(int argc, char** argv) {
   RemoveTemporaryFilesOnInterrupt();
   InstallImageDecoding();
   try {
-    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    HidePasswordsFromProcessTitle(argc, argv);
+    const CommandLine line = ParseCommandLine(arguments);
     if (line.Command == "help") {
       std::cout << kUsage;
       return 0;
