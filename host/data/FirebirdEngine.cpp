@@ -204,7 +204,6 @@ class FirebirdConnection {
 
   bool ReadOnly() const { return FReadOnly; }
   isc_db_handle* Database() { return FAttachment.Address(); }
-  const FirebirdUrl& Url() const { return FUrl; }
 
   // The transaction open for the caller's statements, or none.
   Transaction* Current() { return FInTransaction ? &FTransaction : nullptr; }
@@ -243,8 +242,9 @@ class FirebirdConnection {
   void End(bool commit) {
     RequireWriting(commit ? "Commit" : "Rollback");
     if (!FInTransaction) throw EDatabaseError("Nenhuma transação aberta no banco Firebird");
-    FInTransaction = false;
+    // A commit that fails leaves the transaction open, for the caller's Rollback.
     Finish(FTransaction, commit);
+    FInTransaction = false;
   }
 
   // Raises the engine's error for a failed call on `statement` (empty when not a statement).
@@ -316,8 +316,7 @@ class FirebirdConnection {
       FAttachment = Attachment();
       // A database the server cannot open because it is not there is created by db init and
       // db demo, never by a run.
-      const bool notThere = status.Has(isc_io_error) && !ConnectionLost(status);
-      if (FReadOnly || !notThere) FailToOpen(status);
+      if (FReadOnly || !Missing(status)) FailToOpen(status);
     }
     Status creation;
     const std::string block = ParameterBlock(true);
@@ -328,6 +327,11 @@ class FirebirdConnection {
       throw EDatabaseError("Não foi possível criar o banco de dados Firebird \"" +
                            FUrl.AttachName() + "\": " + creation.Text());
     }
+  }
+
+  // A server gives the system's reason as text only: a file it may not read looks the same.
+  static bool Missing(const Status& status) {
+    return status.Has(isc_io_error) && status.Has(isc_io_open_err);
   }
 
   [[noreturn]] void FailToOpen(const Status& status) const {
@@ -345,7 +349,7 @@ class FirebirdConnection {
                            " (fora do ar, inacessível ou sem resposta em " +
                            std::to_string(FUrl.ConnectTimeoutSeconds) + " s): " + reason);
     }
-    if (status.Has(isc_io_error)) {
+    if (Missing(status)) {
       throw EDatabaseError("O banco de dados Firebird \"" + FUrl.AttachName() +
                            "\" não existe ou não pode ser aberto: " + reason);
     }
