@@ -7,7 +7,9 @@
 
 #include "data/DatabaseEngine.h"
 
-class FirebirdConnection;
+namespace firebird {
+class Connection;
+}
 
 class FirebirdEngine : public DatabaseEngine {
  public:
@@ -34,5 +36,5 @@ class FirebirdEngine : public DatabaseEngine {
   std::vector<std::string> TableNames() override;
 
  private:
-  std::unique_ptr<FirebirdConnection> FConnection;
+  std::unique_ptr<firebird::Connection> FConnection;
 };
