@@ -60,8 +60,9 @@ Statement::Statement(Connection& connection, isc_tr_handle* transaction, std::st
   isc_dsql_allocate_statement(status.Vector, connection.Database(), FHandle.Address());
   if (status.Failed()) Fail(status);
   const std::string& text = FParameters.Statement;
+  // The columns are described below, with room for as many as there are.
   isc_dsql_prepare(status.Vector, transaction, FHandle.Address(), 0, text.c_str(), kDialect,
-                   FOutput.Get());
+                   nullptr);
   if (status.Failed()) Fail(status);
   Describe(FOutput, isc_dsql_describe);
   Describe(FInput, isc_dsql_describe_bind);
