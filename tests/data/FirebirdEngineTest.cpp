@@ -4,17 +4,21 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "Exception.h"
 #include "data/DatabaseEngine.h"
@@ -80,6 +84,7 @@ class SilentPort {
   SilentPort(const SilentPort&) = delete;
   SilentPort& operator=(const SilentPort&) = delete;
   std::string Port() const { return std::to_string(FPort); }
+  int Descriptor() const { return FSocket; }
 
  private:
   int FSocket;
@@ -108,6 +113,60 @@ TEST(FirebirdUrl, ThePasswordIsNotInTheProcessTitle) {
   EXPECT_EQ(title.find("segredo"), std::string::npos) << title;
   EXPECT_EQ(WEXITSTATUS(status), 1);
 }
+
+// Relays loopback connections to a port until Cut: a server that goes away in the middle.
+class CuttableRelay {
+ public:
+  explicit CuttableRelay(int target) : FTarget(target) {
+    FThread = std::thread([this] { Serve(); });
+  }
+  ~CuttableRelay() {
+    Cut();
+    FThread.join();
+  }
+  CuttableRelay(const CuttableRelay&) = delete;
+  CuttableRelay& operator=(const CuttableRelay&) = delete;
+  std::string Port() const { return FListener.Port(); }
+  void Cut() { FCut = true; }
+
+ private:
+  void Serve() {
+    std::vector<pollfd> ends = {{FListener.Descriptor(), POLLIN, 0}};
+    while (!FCut) {
+      ::poll(ends.data(), ends.size(), 50);
+      if ((ends[0].revents & POLLIN) != 0) {
+        const int client = ::accept(FListener.Descriptor(), nullptr, nullptr);
+        const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(FTarget));
+        ::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ends.push_back({client, POLLIN, 0});
+        ends.push_back({server, POLLIN, 0});
+      }
+      for (std::size_t i = 1; i < ends.size(); ++i) {
+        if ((ends[i].revents & POLLIN) == 0) continue;
+        char bytes[65536];
+        const ssize_t count = ::read(ends[i].fd, bytes, sizeof bytes);
+        const int partner = ends[i % 2 == 1 ? i + 1 : i - 1].fd;
+        if (count > 0) {
+          ::write(partner, bytes, static_cast<std::size_t>(count));
+        } else {
+          ::close(std::exchange(ends[i].fd, -1));  // poll skips it from now on
+        }
+      }
+    }
+    for (std::size_t i = 1; i < ends.size(); ++i) {
+      if (ends[i].fd >= 0) ::close(ends[i].fd);
+    }
+  }
+
+  SilentPort FListener;  // accepts; Serve answers
+  int FTarget;
+  std::atomic<bool> FCut{false};
+  std::thread FThread;
+};
 
 // --- with Firebird --------------------------------------------------------------------------
 
@@ -243,6 +302,22 @@ TEST_F(FirebirdTest, ServerFaultsEndInAClearMessageWithoutThePassword) {
     EXPECT_NE(down.find("Não foi possível conectar"), std::string::npos) << down;
     EXPECT_EQ(down.find(parts.Password), std::string::npos);
   }
+}
+
+TEST_F(FirebirdTest, AServerThatGoesAwayInTheMiddleOfARunIsNamed) {
+  const std::string url = OnServer("relay.fdb");
+  OpenDatabase(url, OpenMode::ReadWriteCreate)->ExecuteScript("create table T (ID integer);");
+  const FirebirdUrl parts = FirebirdUrl::Parse(url);
+  CuttableRelay relay(std::stoi(parts.Port));
+  auto run = OpenDatabase(
+      "firebird://" + parts.User + ":" + parts.Password + "@127.0.0.1:" + relay.Port() + parts.Path,
+      OpenMode::ReadOnly);
+  EXPECT_EQ(run->Query("select count(*) from T", {})->Fields(0).AsLargeInt(), 0);
+  relay.Cut();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::string lost = MessageOf([&] { run->Query("select count(*) from T", {}); });
+  EXPECT_NE(lost.find("foi perdida"), std::string::npos) << lost;
+  EXPECT_EQ(lost.find(parts.Password), std::string::npos);
 }
 
 // kdr db demo and a report on an embedded and on a server database give SQLite's document.
