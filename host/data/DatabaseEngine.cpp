@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "data/FirebirdEngine.h"
 #include "data/PostgresEngine.h"
 #include "data/SqliteEngine.h"
 
@@ -31,11 +32,7 @@ std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mo
   if (SameText(scheme, "postgresql") || SameText(scheme, "postgres")) {
     return std::make_unique<PostgresEngine>(trimmed, mode);
   }
-  if (SameText(scheme, "firebird")) {
-    throw Exception(
-        "Banco de dados firebird ainda não é suportado nesta versão (firebird://...); "
-        "use sqlite:CAMINHO ou postgresql://...");
-  }
+  if (SameText(scheme, "firebird")) return std::make_unique<FirebirdEngine>(trimmed, mode);
   if (trimmed.empty()) throw Exception(std::string("URL do banco de dados vazia: ") + kUrlHelp);
   if (scheme.empty()) {
     throw Exception("URL do banco de dados sem esquema: \"" + trimmed + "\"; " + kUrlHelp);

@@ -231,17 +231,14 @@ TEST(SqliteEngine, ScriptsTransactionsPreparedStatementsAndTables) {
   EXPECT_EQ(db.Engine().Query("select * from A", {})->RecordCount(), 90);
 }
 
-TEST(DatabaseUrls, UnsupportedOrUnknownSchemesAreNamedWithoutTheRestOfTheUrl) {
-  for (const char* url : {"firebird://kdr:segredo@h/db"}) {
-    try {
-      OpenDatabase(url, OpenMode::ReadOnly);
-      FAIL() << url;
-    } catch (const Exception& error) {
-      const std::string message = error.what();
-      EXPECT_NE(message.find(std::string(url).substr(0, 8)), std::string::npos) << message;
-      EXPECT_NE(message.find("não é suportado"), std::string::npos) << message;
-      EXPECT_EQ(message.find("segredo"), std::string::npos) << message;
-    }
+TEST(DatabaseUrls, UnknownSchemesAreNamedWithoutTheRestOfTheUrl) {
+  try {
+    OpenDatabase("mysql://kdr:segredo@h/db", OpenMode::ReadOnly);
+    FAIL();
+  } catch (const Exception& error) {
+    const std::string message = error.what();
+    EXPECT_NE(message.find("\"mysql\""), std::string::npos) << message;
+    EXPECT_EQ(message.find("segredo"), std::string::npos) << message;
   }
   EXPECT_THROW(OpenDatabase("mysql://u:p@h/db", OpenMode::ReadWriteCreate), Exception);
   EXPECT_THROW(OpenDatabase("kdr.sqlite", OpenMode::ReadWriteCreate), Exception);

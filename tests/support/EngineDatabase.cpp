@@ -37,12 +37,24 @@ void PostgresDrop(const std::string& serverUrl, const std::string& name) {
       ->Execute("drop database if exists " + name + " with (force)");
 }
 
+// A Firebird database is a file in the test server's folder: `kdr db demo` creates it.
+std::string FirebirdCreate(const std::string& serverUrl, const std::string& name) {
+  return serverUrl + "/" + name + ".fdb";
+}
+
+void FirebirdDrop(const std::string& serverUrl, const std::string& name) {
+  const auto folder = serverUrl.find('/', serverUrl.find("://") + 3);
+  std::error_code ignored;
+  std::filesystem::remove(serverUrl.substr(folder) + "/" + name + ".fdb", ignored);
+}
+
 }  // namespace
 
 const std::vector<EngineAccess>& KnownEngines() {
   static const std::vector<EngineAccess> engines = {
       {"sqlite", "", SqliteCreate, SqliteDrop},
       {"postgresql", "KDR_TEST_POSTGRESQL", PostgresCreate, PostgresDrop},
+      {"firebird", "KDR_TEST_FIREBIRD", FirebirdCreate, FirebirdDrop},
   };
   return engines;
 }
