@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -147,6 +148,16 @@ using Row = std::map<int, Cell>;
 
 struct XlsxSink::Impl {
   explicit Impl(std::ostream& out) : Out(out) {}
+  ~Impl() {
+    // A workbook given up on is freed without being written, but the library (1.1.4) leaves
+    // the file of its constant-memory rows open: a descriptor lost for each failed run.
+    if (Book && Sheet != nullptr && Sheet->optimize_tmpfile != nullptr) {
+      std::fclose(Sheet->optimize_tmpfile);
+      Sheet->optimize_tmpfile = nullptr;
+    }
+  }
+  Impl(const Impl&) = delete;
+  Impl& operator=(const Impl&) = delete;
 
   void Start(const DocumentInfo& info) {
     File = std::make_unique<UnnamedFile>();

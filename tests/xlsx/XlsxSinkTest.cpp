@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "render/XlsxSink.h"
@@ -87,6 +89,24 @@ TEST_F(XlsxSinkTest, TextNoCellCouldHoldIsMadeFitNotLost) {
   EXPECT_EQ(book["rows"][0]["A"]["value"], "Caf\xef\xbf\xbd [31m");
   EXPECT_EQ(book["rows"][1]["A"]["value"], "linha 1\nlinha 2");
   EXPECT_EQ(book["rows"][0]["B"]["value"], std::string(32767, 'x'));
+}
+
+TEST_F(XlsxSinkTest, WorkbookGivenUpOnKeepsNoFileOpen) {
+  const auto openFiles = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  const auto before = openFiles();
+  {
+    std::ostringstream out;
+    XlsxSink sink(out);
+    sink.Begin(DocumentInfo{});
+    Page page;
+    page.Bands.push_back(Band{.Section = 10});
+    page.Bands.back().Items.emplace_back(TextItem{.Text = "Matriz"});
+    sink.AddPage(page);
+    // A run that fails here drops the sink without End.
+  }
+  EXPECT_EQ(openFiles(), before);
 }
 
 }  // namespace
