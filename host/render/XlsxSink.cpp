@@ -225,25 +225,18 @@ struct XlsxSink::Impl {
       throw Exception(
           "O relatório passa do limite de 1.048.576 linhas de uma planilha: restrinja a seleção.");
     }
-    for (const auto& [column, cell] : row) {
-      const bool spills = row.size() == 1;
-      WriteCell(NextRow, column, cell, spills);
-    }
+    for (const auto& [column, cell] : row) WriteCell(NextRow, column, cell, row.size() == 1);
     ++NextRow;
   }
 
   void WriteCell(lxw_row_t row, int column, const Cell& cell, bool alone) {
     const auto col = static_cast<lxw_col_t>(column);
     CellValue value = ReadCellValue(cell.Text, cell.Kind);
-    lxw_format* format =
-        value.Kind == CellValue::Type::Text ? nullptr : FormatFor(value.Format, cell.Bold);
-    if (value.Kind != CellValue::Type::Text && format == nullptr)
-      value = ReadCellValue(cell.Text, "text");
+    lxw_format* format = FormatFor(value.Format, cell.Bold);
+    if (format == nullptr && !value.Format.empty()) value = ReadCellValue(cell.Text, "text");
     switch (value.Kind) {
       case CellValue::Type::Text:
-        Check(worksheet_write_string(Sheet, row, col, value.Text.c_str(),
-                                     cell.Bold ? FormatFor("", true) : nullptr),
-              "texto");
+        Check(worksheet_write_string(Sheet, row, col, value.Text.c_str(), format), "texto");
         break;
       case CellValue::Type::Number:
         Check(worksheet_write_number(Sheet, row, col, value.Number, format), "número");
@@ -263,8 +256,10 @@ struct XlsxSink::Impl {
     }
   }
 
-  // The format of a number format and weight, made once; null when there may be no more.
+  // The format of a number format and weight, made once; null for plain text, and when there
+  // may be no more.
   lxw_format* FormatFor(const std::string& numberFormat, bool bold) {
+    if (numberFormat.empty() && !bold) return nullptr;
     const auto key = std::make_pair(numberFormat, bold);
     if (const auto found = Formats.find(key); found != Formats.end()) return found->second;
     if (Formats.size() >= kMaxFormats) return nullptr;
