@@ -117,20 +117,20 @@ std::size_t ShownWidth(const std::string& text) {
   return widest;
 }
 
-// The report's title as a sheet name: without the characters a name may not hold, cut to the
-// length it may have.
+// The report's title as a sheet name: without the characters a name may not hold, and cut to
+// the length it may have at a blank where there is one.
 std::string SheetName(const DocumentInfo& info) {
   std::string name;
-  std::size_t characters = 0;
+  std::size_t characters = 0, lastBlank = std::string::npos;
   const std::string title = CellText(info.Title.empty() ? info.Report : info.Title);
-  for (const char* at = title.c_str(); *at != '\0' && characters < kMaxSheetNameCharacters;) {
-    const char* next = g_utf8_next_char(at);
-    if (std::string_view("[]:*?/\\\n").find(*at) == std::string_view::npos) {
-      name.append(at, next);
-      ++characters;
-    }
-    at = next;
+  const char* at = title.c_str();
+  for (; *at != '\0' && characters < kMaxSheetNameCharacters; at = g_utf8_next_char(at)) {
+    if (std::string_view("[]:*?/\\\n").find(*at) != std::string_view::npos) continue;
+    if (*at == ' ') lastBlank = name.size();
+    name.append(at, static_cast<const char*>(g_utf8_next_char(at)));
+    ++characters;
   }
+  if (*at != '\0' && *at != ' ' && lastBlank != std::string::npos) name.resize(lastBlank);
   while (!name.empty() && (name.back() == ' ' || name.back() == '\'')) name.pop_back();
   while (!name.empty() && (name.front() == ' ' || name.front() == '\'')) name.erase(0, 1);
   return name;

@@ -21,7 +21,7 @@ namespace {
 // Section 10: a name over an address (two lines) with a code beside the name; section 20, never
 // printed here, has a label of its own at 400.
 const char* const kDefinition = R"({
-  "title": "Cadastro: [estabelecimentos]?",
+  "title": "Cadastro: [estabelecimentos] ativos?",
   "sections": [
     {"number": 10, "height": 40, "elements": [
       {"type": "label", "left": 23, "top": 0, "width": 150, "height": 14, "value": "pNome"},
@@ -73,7 +73,7 @@ class XlsxSinkTest : public ::testing::Test {
 
 TEST_F(XlsxSinkTest, LabelsTakeTheRowOfTheirLineAndTheColumnOfTheirDefinedPlace) {
   const json book = Write({{"Matriz", "Rua Nove, 120", "7"}}, 500);  // the run moved the code
-  EXPECT_EQ(book["name"], "Cadastro estabelecimentos");
+  EXPECT_EQ(book["name"], "Cadastro estabelecimentos") << "cut to 31 characters at a blank";
   ASSERT_EQ(book["rows"].size(), 2u);
   EXPECT_EQ(book["rows"][0]["A"]["value"], "Matriz");
   EXPECT_EQ(book["rows"][0]["B"]["value"], 7);
