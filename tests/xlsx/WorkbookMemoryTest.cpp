@@ -73,6 +73,9 @@ long PeakOfWriting(int rows) {
 }
 
 TEST(WorkbookMemory, HundredThousandRowsTakeNoMoreMemoryThanTenThousand) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer holds freed memory back, so peaks grow with any work";
+#endif
   const long few = PeakOfWriting(10'000);
   const long many = PeakOfWriting(100'000);
   ASSERT_GT(few, 0);
