@@ -151,9 +151,9 @@ struct XlsxSink::Impl {
   ~Impl() {
     // A workbook given up on is freed without being written, but the library (1.1.4) leaves
     // the file of its constant-memory rows open: a descriptor lost for each failed run.
-    if (Book && Sheet != nullptr && Sheet->optimize_tmpfile != nullptr) {
-      std::fclose(Sheet->optimize_tmpfile);
-      Sheet->optimize_tmpfile = nullptr;
+    if (Book && Sheet != nullptr) {
+      const std::unique_ptr<FILE, int (*)(FILE*)> rows(
+          std::exchange(Sheet->optimize_tmpfile, nullptr), &std::fclose);
     }
   }
   Impl(const Impl&) = delete;
