@@ -27,7 +27,8 @@ const char* const kUsage =
     "  --params ARQ.json   objeto JSON de nome para valor (texto ou número)\n"
     "  -o ARQUIVO          saída (- para a saída padrão); png gera ARQUIVO-1.png, ...;\n"
     "                      gravada por inteiro ou não gravada; nunca o próprio banco\n"
-    "  --format FORMATO    pdf, png, txt ou json (padrão: pela extensão de -o, senão txt)\n"
+    "  --format FORMATO    pdf, png, txt, json ou xlsx (padrão: pela extensão de -o,\n"
+    "                      senão txt)\n"
     "  --dpi N             resolução das páginas png (padrão 96)\n"
     "  --quiet             sem barra de progresso\n"
     "\n"
@@ -129,8 +130,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (option == "--format" && forRun) {
       line.Format = Once(line.Format, option, reader.ValueOf(option));
       if (*line.Format != "pdf" && *line.Format != "png" && *line.Format != "txt" &&
-          *line.Format != "json") {
-        throw UsageError("formato desconhecido: " + *line.Format + " (pdf, png, txt ou json)");
+          *line.Format != "json" && *line.Format != "xlsx") {
+        throw UsageError("formato desconhecido: " + *line.Format +
+                         " (pdf, png, txt, json ou xlsx)");
       }
     } else if (option == "--dpi" && forRun) {
       line.Dpi = static_cast<int>(PositiveNumber(option, reader.ValueOf(option)));

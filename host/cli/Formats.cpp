@@ -7,6 +7,7 @@
 #include "render/PdfSink.h"
 #include "render/PngSink.h"
 #include "render/TextSink.h"
+#include "render/XlsxSink.h"
 #include "run/UsageError.h"
 
 namespace {
@@ -53,7 +54,7 @@ std::string ChooseFormat(const std::optional<std::string>& format,
     // x.PDF is a PDF as much as x.pdf is.
     std::string extension = std::filesystem::path(*output).extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* known : {"pdf", "png", "txt", "json"}) {
+    for (const char* known : {"pdf", "png", "txt", "json", "xlsx"}) {
       if (extension == std::string(".") + known) return known;
     }
   }
@@ -77,5 +78,6 @@ std::unique_ptr<PageSink> MakeSink(const std::string& format,
   std::ostream& out = ToStandardOutput(output) ? std::cout : files.Create(*output);
   if (format == "pdf") return std::make_unique<PdfSink>(out, metrics);
   if (format == "json") return std::make_unique<JsonSink>(out);
+  if (format == "xlsx") return std::make_unique<XlsxSink>(out);
   return std::make_unique<TextSink>(out);
 }

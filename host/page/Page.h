@@ -18,6 +18,10 @@ struct TextItem {
   TFont Font;
   TextAlign Align = TextAlign::Left;
   bool Multiline = false;
+  // The label's place among its section's elements in the definition (DocumentInfo::Sections),
+  // for a sink that lays labels out by what they are rather than where the run drew them; -1
+  // when the text comes from no definition.
+  int Element = -1;
 };
 
 struct LineItem {
@@ -56,6 +60,8 @@ struct Band {
   std::vector<DrawItem> Items;                              // in page coordinates
   // Labels whose text did not fit their box, by name (an unnamed one by what it shows).
   std::vector<std::string> Clipped;
+  // Printed as part of its page's header: section 1 and what the handlers print with it.
+  bool PageHeader = false;
 };
 
 struct Page {
@@ -69,12 +75,17 @@ struct Message {
   std::string Text;
 };
 
+struct SectionDefinition;
+
 struct DocumentInfo {
   std::string Report;   // plug-in name
   std::string Version;  // Versao of its class
   std::string Title;
   std::string Author;
   double PageWidth = 794, PageHeight = 1123;
+  // The sections the run prints with, for a sink that maps them up front; null when unknown.
+  // Valid until End.
+  const std::vector<SectionDefinition>* Sections = nullptr;
 };
 
 // Receives pages as they are finished, so that memory does not grow with the page count.

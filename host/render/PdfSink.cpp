@@ -2,8 +2,6 @@
 
 #include <cairo-pdf.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -13,25 +11,17 @@
 #include "render/FontMetrics.h"
 #include "render/PageDrawer.h"
 #include "render/PangoText.h"
+#include "render/SourceDate.h"
 
 namespace {
 
-// The time to stamp the document with, from SOURCE_DATE_EPOCH (seconds since 1970, UTC) when
-// it is set; none to let the library use the time of the run.
+// The time to stamp the document with, from SOURCE_DATE_EPOCH when it is set; none to let the
+// library use the time of the run.
 std::optional<std::string> SourceDate() {
-  const char* value = std::getenv("SOURCE_DATE_EPOCH");
-  if (value == nullptr || *value == '\0') return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const long long seconds = std::strtoll(value, &end, 10);
-  if (errno != 0 || *end != '\0' || seconds < 0) {
-    throw Exception(std::string("SOURCE_DATE_EPOCH inválido: ") + value);
-  }
-  const auto time = static_cast<std::time_t>(seconds);
+  const std::optional<std::time_t> time = SourceDateEpoch();
+  if (!time) return std::nullopt;
   std::tm utc{};
-  if (gmtime_r(&time, &utc) == nullptr) {
-    throw Exception(std::string("SOURCE_DATE_EPOCH inválido: ") + value);
-  }
+  gmtime_r(&*time, &utc);
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
   return std::string(text);

@@ -101,8 +101,8 @@ Band BandBuilder::Build(int section, const SectionDefinition* definition, double
   if (definition != nullptr) {
     // Elements may reach past their section; only the page's printable area cuts them.
     const double clipBottom = top + std::max(0.0, room);
-    for (const ElementDefinition& element : definition->Elements) {
-      AddItem(element, top, clipBottom, section, band);
+    for (std::size_t index = 0; index < definition->Elements.size(); ++index) {
+      AddItem(definition->Elements[index], static_cast<int>(index), top, clipBottom, section, band);
     }
   }
   return band;
@@ -141,8 +141,8 @@ std::string BandBuilder::LabelText(const ElementDefinition& element, int section
   return element.Text;
 }
 
-void BandBuilder::AddItem(const ElementDefinition& element, double top, double clipBottom,
-                          int section, Band& band) const {
+void BandBuilder::AddItem(const ElementDefinition& element, int index, double top,
+                          double clipBottom, int section, Band& band) const {
   using Kind = ElementDefinition::Kind;
   const TjxsElement* placed = nullptr;  // the named object a run may have moved or hidden
   if (element.Type == Kind::Label) placed = FElements.FindLabel(element.Name);
@@ -164,6 +164,7 @@ void BandBuilder::AddItem(const ElementDefinition& element, double top, double c
       }
       TextItem item{left,          boxTop,           width, *height, std::move(text), element.Font,
                     element.Align, element.Multiline};
+      item.Element = index;
       if (Overflows(item)) band.Clipped.push_back(ClippedName(element));
       band.Items.emplace_back(std::move(item));
       return;

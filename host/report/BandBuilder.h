@@ -27,8 +27,9 @@ class BandBuilder {
  private:
   void SnapshotValues(Band& band) const;
   void SnapshotFields(Band& band) const;
-  void AddItem(const ElementDefinition& element, double top, double clipBottom, int section,
-               Band& band) const;
+  // `index` is the element's place in its section's list.
+  void AddItem(const ElementDefinition& element, int index, double top, double clipBottom,
+               int section, Band& band) const;
   std::string LabelText(const ElementDefinition& element, int section) const;
   // Whether `text` needs more than the label's box: wider than it on one line, or more lines
   // than its height holds when the label wraps.

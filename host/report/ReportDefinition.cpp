@@ -369,6 +369,11 @@ class DefinitionReader {
     element.Multiline = Flag(entry, "multiline", where, false);
     element.Thickness = Size(entry, "thickness", where, 1);
     element.Picture = Flag(entry, "picture", where, false);
+    element.ValueKind = Text(entry, "kind", where, "");
+    if (!element.ValueKind.empty() && element.ValueKind != "text" && element.ValueKind != "count") {
+      Fail(where,
+           "tipo de valor desconhecido " + Quoted(element.ValueKind) + " (use text ou count)");
+    }
     return element;
   }
 

@@ -41,6 +41,10 @@ struct ElementDefinition {
   bool Multiline = false;  // wraps inside its box instead of being clipped to one line
   double Thickness = 1;    // lines and frames
   bool Picture = false;    // an image showing the report's picture (the logo)
+  // What a label's text is, for outputs that keep values typed (the spreadsheet): empty to
+  // judge by the printed text, "text" to keep it as written, "count" for a whole number
+  // followed by what it counts ("4 Protocolos").
+  std::string ValueKind;
 };
 
 struct SectionDefinition {

@@ -81,7 +81,8 @@ struct ReportWriter::Impl {
         Progress(progress),
         Elements(Definition),
         Builder(LayoutValues, Elements, mainDataSet, owner.Picture(), metrics) {
-    for (const SectionDefinition& section : Definition.SectionsFor(ParameterValues(params))) {
+    PrintedSections = &Definition.SectionsFor(ParameterValues(params));
+    for (const SectionDefinition& section : *PrintedSections) {
       Sections.emplace(section.Number, &section);
     }
   }
@@ -107,6 +108,7 @@ struct ReportWriter::Impl {
     info.Author = Definition.Author;
     info.PageWidth = Definition.Page.Width;
     info.PageHeight = Definition.Page.Height;
+    info.Sections = PrintedSections;
     Begun = true;
     Sink.Begin(info);
   }
@@ -133,6 +135,7 @@ struct ReportWriter::Impl {
   void Place(int number) {
     if (!CurrentPage) StartPage();  // a handler may have ended the page it was opened for
     Band band = Builder.Build(number, SectionOf(number), Cursor, ContentBottom() - Cursor);
+    band.PageHeader = OpeningPage;
     if (!OpeningPage) NoteKeepTogether(number, band.Height);
     Cursor += band.Height;
     CurrentPage->Bands.push_back(std::move(band));
@@ -244,6 +247,7 @@ struct ReportWriter::Impl {
   PageSink& Sink;
   ProgressReporter* Progress;
 
+  const std::vector<SectionDefinition>* PrintedSections = nullptr;
   std::unordered_map<int, const SectionDefinition*> Sections;
   std::map<std::string, std::string> LayoutValues;
   LayoutElements Elements;

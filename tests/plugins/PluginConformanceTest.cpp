@@ -12,6 +12,7 @@
 
 #include "support/KdrProcess.h"
 #include "support/TestDatabase.h"
+#include "xlsx/Workbook.h"
 
 namespace {
 
@@ -132,6 +133,10 @@ TEST_P(PluginConformance, PrintsTheDemoOfficeWithItsSmallestValidParameters) {
   ASSERT_EQ(outcome.Status, 0) << outcome.Err;
   EXPECT_EQ(ReadFile(pdf).rfind("%PDF-", 0), 0u);
 
+  const fs::path spreadsheet = Output / "relatorio.xlsx";
+  ASSERT_EQ(Run(DemoUrl(), GetParam().Valid, {"-o", spreadsheet.string()}).Status, 0);
+  EXPECT_FALSE(xlsx::ReadWorkbook(spreadsheet)["rows"].empty());
+
   const Outcome jsonRun = RunJson(GetParam().Valid);
   ASSERT_EQ(jsonRun.Status, 0) << jsonRun.Err;
   const json document = json::parse(jsonRun.Out);
@@ -173,7 +178,7 @@ TEST_P(PluginConformance, AFailingRunLeavesNoFile) {
   // A database without the office's tables: the report's first statement fails.
   TestDatabase bare(TestDatabase::Tables::None);
   bare.Execute("create table OUTRA (X integer)");
-  for (const std::string format : {"pdf", "png", "txt", "json"}) {
+  for (const std::string format : {"pdf", "png", "txt", "json", "xlsx"}) {
     const Outcome outcome =
         Run(bare.Url(), GetParam().Valid, {"-o", (Output / ("r." + format)).string()});
     EXPECT_EQ(outcome.Status, 1) << format << ": " << outcome.Out;

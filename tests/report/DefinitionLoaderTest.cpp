@@ -218,6 +218,8 @@ TEST_F(DefinitionFiles, EachMistakeIsNamedWithItsPlace) {
        "layout 1: o parâmetro \"pNada\" não existe na definição"},
       {"unknown alignment", [](json& d) { d["sections"][1]["elements"][0]["align"] = "justify"; },
        "seção 8: elemento 1: alinhamento desconhecido \"justify\" (use left, center ou right)"},
+      {"unknown value kind", [](json& d) { d["sections"][1]["elements"][0]["kind"] = "money"; },
+       "seção 8: elemento 1: tipo de valor desconhecido \"money\" (use text ou count)"},
       {"page size",
        [](json& d) {
          d["page"] = {{"size", "Letter"}};
