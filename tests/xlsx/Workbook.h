@@ -41,6 +41,16 @@ inline std::vector<json> RowsWith(const json& book, const std::string& column, c
   return found;
 }
 
+// The first row with a cell holding `value` in any column; null when none does.
+inline json AnyRowWith(const json& book, const json& value) {
+  for (const json& row : book["rows"]) {
+    for (const auto& [column, cell] : row.items()) {
+      if (cell["value"] == value) return row;
+    }
+  }
+  return nullptr;
+}
+
 // The column whose cell in `row` holds `value`; empty when none does.
 inline std::string ColumnOf(const json& row, const json& value) {
   for (const auto& [column, cell] : row.items()) {
