@@ -1,4 +1,5 @@
-// kdr: lists, describes and runs the protocol reports, and prepares their database.
+// kdr: lists, describes and runs the protocol reports, prepares their database, and serves
+// their parameter form and preview to a browser.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "cli/TerminalText.h"
 #include "render/ImageDecoding.h"
 #include "run/UsageError.h"
+#include "serve/ServeCommands.h"
 
 int main(int argc, char** argv) {
   // An interrupted run leaves no temporary output behind.
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
     if (line.Command == "list") return ListReports();
     if (line.Command == "describe") return DescribeReport(line);
     if (line.Command == "run") return RunReport(line);
+    if (line.Command == "serve") return ServeReports(line);
+    if (line.Command == "form") return PrintFormState(line);
     if (line.Subcommand == "init") return InitDatabase(line);
     return DemoDatabase(line);
   } catch (const UsageError& error) {
