@@ -51,9 +51,10 @@ ChildProcesses::~ChildProcesses() {
   StopAll();
 }
 
-void ChildProcesses::Forget(pid_t child) {
+bool ChildProcesses::Forget(pid_t child) {
   const std::lock_guard lock(FMutex);
   FRunning.erase(child);
+  return FStopped;
 }
 
 void ChildProcesses::StopAll() {
@@ -94,6 +95,7 @@ ChildOutcome ChildProcesses::Run(const std::vector<std::string>& arguments,
   std::vector<std::string> words{FExecutable.string()};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
+  argv.reserve(words.size() + 1);
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
 
@@ -122,7 +124,7 @@ ChildOutcome ChildProcesses::Run(const std::vector<std::string>& arguments,
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  Forget(child);
+  outcome.Stopped = Forget(child);
   int status = 0;
   ::waitpid(child, &status, 0);
   if (WIFEXITED(status)) outcome.ExitStatus = WEXITSTATUS(status);

@@ -16,6 +16,7 @@ struct ChildOutcome {
   int ExitStatus = -1;  // -1 when the child did not exit by itself
   int Signal = 0;       // the signal that ended it, when one did
   bool TimedOut = false;
+  bool Stopped = false;  // killed because the server stops
   std::string Out;
   std::string Err;
 };
@@ -38,7 +39,8 @@ class ChildProcesses {
   void StopAll();
 
  private:
-  void Forget(pid_t child);
+  // Whether the server was stopping meanwhile.
+  bool Forget(pid_t child);
 
   std::filesystem::path FExecutable;
   std::mutex FMutex;

@@ -127,7 +127,7 @@ ReportServer::ReportServer(ServeSettings settings, const std::filesystem::path& 
                 response.status == 404 ? "Não encontrado." : "Pedido inválido.");
   });
   FHttp.set_exception_handler(
-      [](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
+      [](const httplib::Request&, httplib::Response& response, const std::exception_ptr& error) {
         std::string message = "Erro interno do servidor.";
         try {
           std::rethrow_exception(error);
@@ -330,6 +330,7 @@ std::optional<ReportServer::Failure> ReportServer::RunReport(const ListedReport&
       FChildren.Run({"run", report.Name, "--db", FSettings.Database, "--params", "parametros.json",
                      "--format", format, "-o", "documento." + format, "--quiet"},
                     folder, "", FSettings.TimeLimit);
+  if (run.Stopped) return Failure{503, "O servidor está sendo encerrado.", ""};
   if (run.TimedOut) {
     return Failure{504,
                    "O relatório " + report.Name + " passou do tempo limite de " +
@@ -339,7 +340,7 @@ std::optional<ReportServer::Failure> ReportServer::RunReport(const ListedReport&
   if (run.Signal != 0) {
     return Failure{500,
                    "O relatório " + report.Name + " terminou de forma anormal (sinal " +
-                       std::to_string(run.Signal) + "); o servidor continua.",
+                       std::to_string(run.Signal) + ").",
                    ""};
   }
   if (run.ExitStatus == 2) {
