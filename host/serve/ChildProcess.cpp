@@ -12,17 +12,11 @@
 
 #include "Exception.h"
 #include "cli/SystemReason.h"
+#include "serve/OutputStore.h"
 
 extern char** environ;
 
 namespace {
-
-std::string ReadWhole(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // posix_spawn's attributes and file actions, released on every way out.
 class SpawnSetup {
@@ -129,7 +123,7 @@ ChildOutcome ChildProcesses::Run(const std::vector<std::string>& arguments,
   ::waitpid(child, &status, 0);
   if (WIFEXITED(status)) outcome.ExitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) outcome.Signal = WTERMSIG(status);
-  outcome.Out = ReadWhole(outPath);
-  outcome.Err = ReadWhole(errPath);
+  outcome.Out = ReadStoredFile(outPath);
+  outcome.Err = ReadStoredFile(errPath);
   return outcome;
 }

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <random>
+#include <sstream>
 
 #include "Exception.h"
 #include "cli/SystemReason.h"
@@ -32,6 +34,13 @@ std::string RandomId() {
 }
 
 }  // namespace
+
+std::string ReadStoredFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
 
 ScratchFolder::~ScratchFolder() {
   if (FPath.empty()) return;

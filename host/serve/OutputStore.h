@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+// The whole content of a file of the store; empty when it cannot be read.
+std::string ReadStoredFile(const std::filesystem::path& path);
+
 // A folder of the store, removed with everything in it when it goes out of scope.
 class ScratchFolder {
  public:

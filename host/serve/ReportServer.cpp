@@ -34,13 +34,6 @@ void SendMessage(httplib::Response& response, int status, const std::string& mes
   response.set_content(Dump(body), kJson);
 }
 
-std::string ReadWhole(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::string ContentTypeOf(const std::string& format) {
   if (format == "pdf") return "application/pdf";
   if (format == "png") return "image/png";
@@ -271,8 +264,9 @@ void ReportServer::Routes() {
               if (!run || page < 1 || page > run->Pages) {
                 return SendMessage(response, 404, "Página não encontrada.");
               }
-              const std::string png = ReadWhole(FStore.FolderOf(request.matches[1]) /
-                                                ("documento-" + std::to_string(page) + ".png"));
+              const std::string png =
+                  ReadStoredFile(FStore.FolderOf(request.matches[1]) /
+                                 ("documento-" + std::to_string(page) + ".png"));
               if (png.empty()) return SendMessage(response, 404, "Página não encontrada.");
               response.set_content(png, "image/png");
             });
@@ -365,7 +359,7 @@ void ReportServer::SendRun(const ListedReport& report, const std::string& parame
   if (format != "png") {
     response.set_header("Content-Disposition",
                         "attachment; filename=\"" + report.Name + "." + format + "\"");
-    return response.set_content(ReadWhole(folder.Path() / ("documento." + format)),
+    return response.set_content(ReadStoredFile(folder.Path() / ("documento." + format)),
                                 ContentTypeOf(format));
   }
   // Page images are the preview: kept for the page to show until it lets them go.

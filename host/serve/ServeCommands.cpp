@@ -9,7 +9,9 @@
 #include <iterator>
 #include <thread>
 
+#include "Exception.h"
 #include "cli/InterruptCleanup.h"
+#include "data/DatabaseEngine.h"
 #include "render/FontMetrics.h"
 #include "serve/FormState.h"
 #include "serve/ReportServer.h"
@@ -43,6 +45,12 @@ int ServeReports(const CommandLine& line) {
   MakeSearchPathsAbsolute();
   ServeSettings settings;
   settings.Database = AbsoluteDatabaseUrl(DatabaseUrl(line));
+  // Every run would fail on it: said once, before anything is served.
+  if (const std::string file = SqliteFileOf(settings.Database);
+      !file.empty() && !std::filesystem::exists(file)) {
+    throw Exception("O banco de dados " + file +
+                    " não existe; crie um de demonstração com: kdr db demo --db sqlite:" + file);
+  }
   if (line.Bind) settings.Bind = *line.Bind;
   if (line.Port) settings.Port = *line.Port;
   if (line.TimeLimit) settings.TimeLimit = std::chrono::seconds(*line.TimeLimit);

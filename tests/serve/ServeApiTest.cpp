@@ -256,13 +256,21 @@ TEST(ServeLimitsTest, CrashesAndLoopsEndInTheirChildAndRunsBeyondTheCapQueue) {
   fs::remove_all(folder);
 }
 
-TEST(ServeLimitsTest, APortInUseIsSaidSo) {
+TEST(ServeLimitsTest, AMissingDatabaseOrAPortInUseIsSaidSo) {
   const fs::path folder = Scratch("port");
-  ServerProcess first({"--db", "sqlite:" + (folder / "x.sqlite").string()}, folder / "tmp1");
+  const std::string database = "sqlite:" + (folder / "vazio.sqlite").string();
+  ASSERT_EQ(RunKdr({"db", "init", "--db", database}, folder).Status, 0);
+  ServerProcess first({"--db", database}, folder / "tmp1");
   ASSERT_GT(first.Port, 0) << first.Banner;
-  const Outcome second = RunKdr({"serve", "--port", std::to_string(first.Port)}, folder);
+  const Outcome second =
+      RunKdr({"serve", "--db", database, "--port", std::to_string(first.Port)}, folder);
   EXPECT_EQ(second.Status, 1);
   EXPECT_NE(second.Err.find("já está em uso"), std::string::npos) << second.Err;
+
+  const Outcome missing =
+      RunKdr({"serve", "--db", "sqlite:" + (folder / "nenhum.sqlite").string()}, folder);
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_NE(missing.Err.find("não existe"), std::string::npos) << missing.Err;
   fs::remove_all(folder);
 }
 
