@@ -196,9 +196,11 @@ function showForm(state) {
   }
 }
 
-function showError(error, fallbackField) {
-  const field = form.fields.get(error.field || fallbackField);
-  if (field && error.field) {
+// Beside the field the message is about: the one it names, else the field of the event that
+// raised it; a run's message about no field goes above the button.
+function showError(error, eventField) {
+  const field = form.fields.get(error.field || eventField);
+  if (field) {
     field.runError = error.message;
     field.error.textContent = error.message;
     field.box.classList.add("invalid");
