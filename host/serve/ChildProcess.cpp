@@ -85,6 +85,9 @@ ChildOutcome ChildProcesses::Run(const std::vector<std::string>& arguments,
   posix_spawn_file_actions_addopen(&setup.FActions, 2, errPath.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addchdir_np(&setup.FActions, folder.c_str());
+  // The server's sockets are not the child's: a child that outlives its request would keep
+  // the client's connection, or the listening port, open.
+  posix_spawn_file_actions_addclosefrom_np(&setup.FActions, 3);
 
   std::vector<std::string> words{FExecutable.string()};
   words.insert(words.end(), arguments.begin(), arguments.end());
