@@ -30,6 +30,9 @@ class KDR_API TjfmBaseDll : public TObject {
   //     AntesConfigurar, then DepoisConfigurar (both with no parent window), then DoParamChange
   //     once for each parameter the run was given, in the order of the definition's
   //     parameters, with no Sender. The required and typed values are checked after it.
+  //     The browser form of `kdr serve` does the same for each of the clerk's moves, in a
+  //     process of its own, and then sends that move: DoParamEnter, DoParamChange or
+  //     DoParamExit.
   //  2. The run: Imprimir creates a fresh instance on the real report object, calls
   //     ImprimirInterno and frees the instance, also when ImprimirInterno raises.
 
@@ -41,11 +44,12 @@ class KDR_API TjfmBaseDll : public TObject {
   virtual void RepInterno(TjDMReport* dmReport);
   // The report body; called once per run (step 2).
   virtual void ImprimirInterno();
-  // Called on the form (step 1) for each parameter the run gives a value.
+  // Called on the form (step 1) for each parameter the run gives a value, and by the browser
+  // form when the clerk changes a field.
   virtual void DoParamChange(TObject* Sender, TjxsParamItem* _AParam);
-  // Never called by this host: it has no interactive form to enter or leave a field of.
+  // Called by the browser form (step 1) when the clerk enters a field.
   virtual void DoParamEnter(TObject* Sender, TjxsParamItem* _AParam);
-  // Never called by this host, like DoParamEnter.
+  // Called by the browser form (step 1) when the clerk leaves a field.
   virtual void DoParamExit(TObject* Sender, TjxsParamItem* _AParam);
   // Never called by this host (zebra striping before a section prints).
   virtual void DoZebradoBeforeSection(TObject* Sender, int section);

@@ -7,9 +7,9 @@
 #include <vector>
 
 struct CommandLine {
-  std::string Command;     // list, describe, run, db, help
+  std::string Command;     // list, describe, run, db, serve, form, help
   std::string Subcommand;  // init or demo, for db
-  std::string Report;      // for describe and run
+  std::string Report;      // for describe, run and form
   std::optional<std::string> Database;
   std::map<std::string, std::string> Parameters;  // -p and --params, -p winning
   std::optional<std::string> Output;              // -o; "-" is standard output
@@ -17,6 +17,11 @@ struct CommandLine {
   std::optional<int> Dpi;
   bool Quiet = false;
   std::optional<long long> Size;  // db demo
+  // serve
+  std::optional<std::string> Bind;
+  std::optional<int> Port;       // 0: any free port
+  std::optional<int> TimeLimit;  // seconds a run may take
+  std::optional<int> Runs;       // runs at a time
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);

@@ -26,6 +26,11 @@ std::string PageFileName(const std::filesystem::path& output, int page) {
 
 }  // namespace
 
+const std::vector<std::string>& DocumentFormats() {
+  static const std::vector<std::string> formats{"pdf", "png", "txt", "json", "xlsx"};
+  return formats;
+}
+
 std::vector<std::filesystem::path> PageFilesBeyond(const std::filesystem::path& output, int pages) {
   std::vector<std::filesystem::path> stale;
   const auto folder = output.has_parent_path() ? output.parent_path() : std::filesystem::path(".");
@@ -54,8 +59,8 @@ std::string ChooseFormat(const std::optional<std::string>& format,
     // x.PDF is a PDF as much as x.pdf is.
     std::string extension = std::filesystem::path(*output).extension().string();
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* known : {"pdf", "png", "txt", "json", "xlsx"}) {
-      if (extension == std::string(".") + known) return known;
+    for (const std::string& known : DocumentFormats()) {
+      if (extension == "." + known) return known;
     }
   }
   return "txt";

@@ -12,6 +12,9 @@
 #include "page/Page.h"
 #include "render/FontMetrics.h"
 
+// The formats `kdr run` writes (pdf, png, txt, json), in the order the help names them.
+const std::vector<std::string>& DocumentFormats();
+
 // The format of a run: --format, else the extension of -o, else txt.
 std::string ChooseFormat(const std::optional<std::string>& format,
                          const std::optional<std::string>& output);

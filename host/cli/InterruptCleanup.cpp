@@ -22,19 +22,19 @@ extern "C" void RemoveAndExit(int signal) {
   ::_exit(128 + signal);
 }
 
-sigset_t InterruptSet() {
+}  // namespace
+
+sigset_t InterruptSignals() {
   sigset_t set;
   sigemptyset(&set);
   for (int signal : kInterrupts) sigaddset(&set, signal);
   return set;
 }
 
-}  // namespace
-
 void RemoveTemporaryFilesOnInterrupt() {
   struct sigaction action = {};
   action.sa_handler = RemoveAndExit;
-  action.sa_mask = InterruptSet();  // one handler at a time
+  action.sa_mask = InterruptSignals();  // one handler at a time
   for (int signal : kInterrupts) {
     struct sigaction previous = {};
     sigaction(signal, nullptr, &previous);
@@ -44,7 +44,7 @@ void RemoveTemporaryFilesOnInterrupt() {
 }
 
 InterruptsHeld::InterruptsHeld() {
-  const sigset_t set = InterruptSet();
+  const sigset_t set = InterruptSignals();
   pthread_sigmask(SIG_BLOCK, &set, &FPrevious);
 }
 

@@ -8,6 +8,10 @@
 // Installs the handlers; once per process, before the first temporary file.
 void RemoveTemporaryFilesOnInterrupt();
 
+// SIGINT, SIGTERM and SIGHUP: what a long-lived command (the server) holds in all its threads
+// and waits for in one, to stop in order rather than through the handler's immediate exit.
+sigset_t InterruptSignals();
+
 // While one lives, the interrupting signals wait: the registry is changed, or a set of files
 // renamed into place, as one step that an interruption cannot cut in two.
 class InterruptsHeld {

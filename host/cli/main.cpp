@@ -1,4 +1,5 @@
-// kdr: lists, describes and runs the protocol reports, and prepares their database.
+// kdr: lists, describes and runs the protocol reports, prepares their database, and serves
+// their parameter form and preview to a browser.
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "data/DatabaseUrl.h"
 #include "render/ImageDecoding.h"
 #include "run/UsageError.h"
+#include "serve/ServeCommands.h"
 
 namespace {
 
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
     if (line.Command == "list") return ListReports();
     if (line.Command == "describe") return DescribeReport(line);
     if (line.Command == "run") return RunReport(line);
+    if (line.Command == "serve") return ServeReports(line);
+    if (line.Command == "form") return PrintFormState(line);
     if (line.Subcommand == "init") return InitDatabase(line);
     return DemoDatabase(line);
   } catch (const UsageError& error) {

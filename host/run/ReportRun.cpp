@@ -46,33 +46,59 @@ Variant ParameterValue(const TjxsParamItem& item) {
   return text;
 }
 
+void SendEvent(TjfmBaseDll& form, TjxsParamItem& item, FormEvent::Kind what) {
+  switch (what) {
+    case FormEvent::Kind::Enter:
+      form.DoParamEnter(nullptr, &item);
+      break;
+    case FormEvent::Kind::Change:
+      form.DoParamChange(nullptr, &item);
+      break;
+    case FormEvent::Kind::Exit:
+      form.DoParamExit(nullptr, &item);
+      break;
+  }
+}
+
 // The parameter form before the run: a configuration instance gets the form's hooks, then the
 // given parameters are entered in the form's order, each followed by its change event, as a clerk
 // fills the form in: a change that refills or clears a later field (the listings' ordering after
-// their grouping) comes before that field's own value is entered. Then required parameters and
-// every value's type are checked.
+// their grouping) comes before that field's own value is entered. A last event, when there is
+// one, comes after all of them: the clerk's latest move, whose effects nothing overrides (its
+// field's change is not also replayed in order).
 void ReplayParameterForm(const TjfmBaseDllClass& reportClass, TjfmReport& report,
-                         const std::map<std::string, std::string>& given) {
+                         const std::map<std::string, std::string>& given,
+                         const std::optional<FormEvent>& last = std::nullopt) {
   TjxsPowerParam& params = report.GetParams();
-  {
-    std::unique_ptr<TjfmBaseDll> form = reportClass.Create(&report);
-    form->AntesConfigurar(nullptr);
-    form->DepoisConfigurar(nullptr);
-    std::vector<std::string> entered;  // each value as the form shows it
-    for (const auto& item : params.Items()) entered.push_back(item->Value());
-    std::size_t position = 0;
-    for (const auto& item : params.Items()) {
-      const std::string& value = entered[position++];
-      for (const auto& entry : given) {
-        if (!SameText(entry.first, item->Name())) continue;
-        item->SetValue(value);
-        form->DoParamChange(nullptr, item.get());
-      }
+  TjxsParamItem* lastItem = nullptr;
+  if (last) {
+    lastItem = params.Find(last->Field);
+    if (lastItem == nullptr) throw UsageError("o formulário não tem o campo " + last->Field);
+  }
+  std::unique_ptr<TjfmBaseDll> form = reportClass.Create(&report);
+  form->AntesConfigurar(nullptr);
+  form->DepoisConfigurar(nullptr);
+  std::vector<std::string> entered;  // each value as the form shows it
+  for (const auto& item : params.Items()) entered.push_back(item->Value());
+  std::size_t position = 0;
+  for (const auto& item : params.Items()) {
+    const std::string& value = entered[position++];
+    const bool changedLast = lastItem == item.get() && last->What == FormEvent::Kind::Change;
+    for (const auto& entry : given) {
+      if (!SameText(entry.first, item->Name())) continue;
+      item->SetValue(value);
+      if (!changedLast) form->DoParamChange(nullptr, item.get());
     }
   }
-  CheckRequiredParameters(params);
-  CheckParameterValues(params);
+  if (lastItem != nullptr) SendEvent(*form, *lastItem, last->What);
 }
+
+// The form discards what it prints: it works on a report object of its own.
+class DiscardingSink : public PageSink {
+  void Begin(const DocumentInfo&) override {}
+  void AddPage(const Page&) override {}
+  void End(const std::vector<Message>&) override {}
+};
 
 }  // namespace
 
@@ -123,6 +149,17 @@ RunResult ReportRun::Run(const std::map<std::string, std::string>& given, PageSi
   }
 }
 
+std::unique_ptr<TjxsPowerParam> ReportRun::FormAfter(
+    const std::map<std::string, std::string>& given, const std::optional<FormEvent>& last,
+    const FontMetrics& metrics) const {
+  RejectUnknownParameters(FDefinition, given);
+  std::unique_ptr<TjxsPowerParam> params = BuildParameterList(FDefinition, given);
+  DiscardingSink discard;
+  ReportWriter form(FDefinition, *params, nullptr, metrics, discard, nullptr);
+  ReplayParameterForm(FPlugin->ReportClass(), form, given, last);
+  return params;
+}
+
 RunResult ReportRun::RunChecked(const std::map<std::string, std::string>& given, PageSink& sink,
                                 const FontMetrics& metrics, ProgressReporter* progress) const {
   RejectUnknownParameters(FDefinition, given);
@@ -130,15 +167,12 @@ RunResult ReportRun::RunChecked(const std::map<std::string, std::string>& given,
   const TjfmBaseDllClass& reportClass = FPlugin->ReportClass();
 
   {
-    // The form works on a report object of its own: nothing it prints reaches the document.
-    class DiscardingSink : public PageSink {
-      void Begin(const DocumentInfo&) override {}
-      void AddPage(const Page&) override {}
-      void End(const std::vector<Message>&) override {}
-    } discard;
+    DiscardingSink discard;
     ReportWriter form(FDefinition, *params, nullptr, metrics, discard, nullptr);
     ReplayParameterForm(reportClass, form, given);
   }
+  CheckRequiredParameters(*params);
+  CheckParameterValues(*params);
 
   std::unique_ptr<TjClientDataSet> mainDataSet;
   if (!Trim(FDefinition.Statement).empty()) {

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,13 @@
 #include "report/ProgressReporter.h"
 #include "report/ReportDefinition.h"
 #include "run/PluginLibrary.h"
+
+// One move of a clerk on the parameter form: entering a field, changing it, leaving it.
+struct FormEvent {
+  enum class Kind { Enter, Change, Exit };
+  Kind What = Kind::Change;
+  std::string Field;
+};
 
 struct RunResult {
   std::vector<Message> Messages;
@@ -33,6 +41,13 @@ class ReportRun {
   // Exception saying so; whatever else the report raises passes on unchanged.
   RunResult Run(const std::map<std::string, std::string>& given, PageSink& sink,
                 const FontMetrics& metrics, ProgressReporter* progress) const;
+
+  // The parameter list as the form shows it once the given values were entered, as a run
+  // replays them, and then, last of all, the event: what the plug-in left in values, choices
+  // and enabled and required flags. Nothing is checked; what the report raises passes on.
+  std::unique_ptr<TjxsPowerParam> FormAfter(const std::map<std::string, std::string>& given,
+                                            const std::optional<FormEvent>& last,
+                                            const FontMetrics& metrics) const;
 
  private:
   RunResult RunChecked(const std::map<std::string, std::string>& given, PageSink& sink,

@@ -2,9 +2,12 @@
 // report uses (parameters, statements, layout values, wrapping, labels, the logo, the
 // after-section event, messages, progress), and can be asked to fail.
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "DataAccess.h"
 #include "Exception.h"
@@ -34,6 +37,9 @@ class TKdrTeste : public TjfmBaseDll {
     if (FDataFinal.IsZero()) throw EjxsError("Data final invalida!");
     const std::string falha = Trim(RepParam("pFalhar"));
     if (falha == "1") throw EjxsError("Falha solicitada pelo teste.");
+    // A plug-in that brings its process down, or never returns: what a server must outlive.
+    if (falha == "4") std::abort();
+    while (falha == "5") std::this_thread::sleep_for(std::chrono::seconds(1));
 
     // The handler is detached on every way out of the run.
     struct Detach {
