@@ -1,6 +1,6 @@
 #include "run/DatabaseSetup.h"
 
-#include <regex>
+#include <cctype>
 
 #include "Exception.h"
 
@@ -8,7 +8,15 @@ std::string SchemaFor(const std::string& engine) {
   // One DDL serves every engine. The one type they name differently is the binary one: BLOB in
   // SQLite and Firebird, BYTEA in PostgreSQL.
   if (engine != "postgresql") return kSchemaSql;
-  return std::regex_replace(kSchemaSql, std::regex("\\bBLOB\\b"), "BYTEA");
+  std::string schema = kSchemaSql;
+  const auto isNamePart = [&schema](std::size_t at) {
+    return at < schema.size() &&
+           (std::isalnum(static_cast<unsigned char>(schema[at])) != 0 || schema[at] == '_');
+  };
+  for (auto at = schema.find("BLOB"); at != std::string::npos; at = schema.find("BLOB", at + 4)) {
+    if ((at == 0 || !isNamePart(at - 1)) && !isNamePart(at + 4)) schema.replace(at, 4, "BYTEA");
+  }
+  return schema;
 }
 
 namespace {
