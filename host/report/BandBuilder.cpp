@@ -195,7 +195,7 @@ void BandBuilder::AddItem(const ElementDefinition& element, double top, double c
 bool BandBuilder::Overflows(const TextItem& label) const {
   if (!label.Multiline) {
     const std::string line = ShownOnOneLine(label.Text);
-    return !line.empty() && FMetrics.TextWidth(line, label.Font) > label.Width + kFitTolerance;
+    return !line.empty() && !FMetrics.FitsWidth(line, label.Font, label.Width + kFitTolerance);
   }
   std::size_t lines = 0, lastWithText = 0;
   for (const std::string& paragraph : Paragraphs(label.Text)) {
