@@ -311,6 +311,36 @@ TEST(DataSetEditing, AppendPostCancelAndEmpty) {
   EXPECT_EQ(Walk(*set), "n");
 }
 
+// Records keep equal texts once, shared: each record must still own its values, and values of
+// every kind must come back as they went in.
+TEST(DataSetEditing, RecordsWithEqualTextsStayIndependentAndEveryKindRoundTrips) {
+  TjClientDataSet set;
+  set.AddFieldDef("Nome", TFieldType::ftString, 20);
+  set.AddFieldDef("Qualquer", TFieldType::ftUnknown);
+  set.CreateDataSet();
+  const std::vector<Variant> values = {Variant(std::int64_t{-5}),
+                                       Variant(2.5),
+                                       Variant(Decimal(-1234, 2)),
+                                       Variant(TDateTime(46000.25)),
+                                       Variant(true),
+                                       Variant(Blob{std::string("a\0b", 3)}),
+                                       Variant("texto"),
+                                       Variant()};
+  for (const Variant& value : values) set.AppendRecord({"igual", value});
+  set.First();
+  set.Edit();
+  set.FieldByName("Nome").SetAsString("outro");
+  set.Post();
+  EXPECT_EQ(Walk(set), "outroigualigualigualigualigualigualigual");
+  std::size_t i = 0;
+  for (set.First(); !set.Eof(); set.Next(), ++i) {
+    const Variant value = set.FieldByName("Qualquer").Value();
+    EXPECT_EQ(value.GetKind(), values[i].GetKind()) << i;
+    EXPECT_EQ(Variant::Compare(value, values[i]), 0) << i;
+    EXPECT_EQ(value.AsBytes(), values[i].AsBytes()) << i;
+  }
+}
+
 TEST(DataSetScale, AMillionRecordsIndexAndSearchQuickly) {
   TjClientDataSet set;
   set.AddFieldDef("Codigo", TFieldType::ftInteger);
