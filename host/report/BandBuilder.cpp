@@ -88,21 +88,23 @@ BandBuilder::BandBuilder(const std::map<std::string, std::string>& layoutValues,
       FPicture(picture),
       FMetrics(metrics) {}
 
-Band BandBuilder::Build(int section, const SectionDefinition* definition, double top,
-                        double room) const {
+Band BandBuilder::Build(int section, const SectionDefinition* definition, double top, double room,
+                        bool withState) const {
   Band band;
   band.Section = section;
   band.Top = top;
   const double height = definition != nullptr ? definition->Height : 0;
   band.Height = std::min(height, std::max(0.0, room));
-  SnapshotValues(band);
-  band.Elements = FElements.ChangedStates();
-  SnapshotFields(band);
+  if (withState) {
+    SnapshotValues(band);
+    band.Elements = FElements.ChangedStates();
+    SnapshotFields(band);
+  }
   if (definition != nullptr) {
     // Elements may reach past their section; only the page's printable area cuts them.
     const double clipBottom = top + std::max(0.0, room);
     for (const ElementDefinition& element : definition->Elements) {
-      AddItem(element, top, clipBottom, section, band);
+      AddItem(element, top, clipBottom, section, withState, band);
     }
   }
   return band;
@@ -142,7 +144,7 @@ std::string BandBuilder::LabelText(const ElementDefinition& element, int section
 }
 
 void BandBuilder::AddItem(const ElementDefinition& element, double top, double clipBottom,
-                          int section, Band& band) const {
+                          int section, bool withState, Band& band) const {
   using Kind = ElementDefinition::Kind;
   const TjxsElement* placed = nullptr;  // the named object a run may have moved or hidden
   if (element.Type == Kind::Label) placed = FElements.FindLabel(element.Name);
@@ -159,12 +161,12 @@ void BandBuilder::AddItem(const ElementDefinition& element, double top, double c
       if (text.empty()) return;
       if (!height) {
         // The page ended above the label: none of its text reaches the page.
-        band.Clipped.push_back(ClippedName(element));
+        if (withState) band.Clipped.push_back(ClippedName(element));
         return;
       }
       TextItem item{left,          boxTop,           width, *height, std::move(text), element.Font,
                     element.Align, element.Multiline};
-      if (Overflows(item)) band.Clipped.push_back(ClippedName(element));
+      if (withState && Overflows(item)) band.Clipped.push_back(ClippedName(element));
       band.Items.emplace_back(std::move(item));
       return;
     }
