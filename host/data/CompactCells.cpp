@@ -10,8 +10,21 @@ namespace {
 
 using Kind = Variant::Kind;
 
+// The kind byte: the value's kind in the low four bits and, for a decimal kept in the cell,
+// its scale in the high four; kSideTable for a value kept in the side table.
+constexpr std::uint8_t kSideTable = 0x0F;
+constexpr int kMaxCellScale = 15;
+
 std::uint8_t KindByte(Kind kind) {
   return static_cast<std::uint8_t>(kind);
+}
+
+Kind KindOf(std::uint8_t byte) {
+  return static_cast<Kind>(byte & 0x0F);
+}
+
+int ScaleOf(std::uint8_t byte) {
+  return byte >> 4;
 }
 
 char AsciiUpper(char c) {
@@ -45,7 +58,7 @@ std::uint32_t CompactCells::Intern(const std::string& text) {
   return index;
 }
 
-CompactCells::Packed CompactCells::Pack(const Variant& value) {
+CompactCells::Packed CompactCells::Pack(const Variant& value, int decimalScale) {
   const Kind kind = value.GetKind();
   switch (kind) {
     case Kind::Null:
@@ -61,32 +74,41 @@ CompactCells::Packed CompactCells::Pack(const Variant& value) {
     case Kind::Text:
       return {KindByte(kind), Intern(value.AsBytes())};
     case Kind::Decimal:
+      if (decimalScale >= 0 && decimalScale <= kMaxCellScale) {
+        return {static_cast<std::uint8_t>(KindByte(kind) | decimalScale << 4),
+                static_cast<std::uint64_t>(value.AsDecimal(decimalScale).Unscaled())};
+      }
+      break;
     case Kind::Blob:
       break;
   }
   FOthers.push_back(value);
-  return {KindByte(kind), FOthers.size() - 1};
+  return {kSideTable, FOthers.size() - 1};
 }
 
-void CompactCells::Append(const Variant& value) {
-  const Packed packed = Pack(value);
-  FKinds.push_back(packed.Kind);
-  FPayloads.push_back(packed.Payload);
+void CompactCells::Append(const Variant& value, int decimalScale) {
+  const Packed packed = Pack(value, decimalScale);
+  if (FSize == FBlocks.size() * kBlockCells) FBlocks.push_back(std::make_unique<Block>());
+  KindAt(FSize) = packed.Kind;
+  PayloadAt(FSize) = packed.Payload;
+  ++FSize;
 }
 
-void CompactCells::Set(std::size_t cell, const Variant& value) {
-  const Packed packed = Pack(value);
-  FKinds[cell] = packed.Kind;
-  FPayloads[cell] = packed.Payload;
+void CompactCells::Set(std::size_t cell, const Variant& value, int decimalScale) {
+  const Packed packed = Pack(value, decimalScale);
+  KindAt(cell) = packed.Kind;
+  PayloadAt(cell) = packed.Payload;
 }
 
 const std::string& CompactCells::Text(std::size_t cell) const {
-  return FTexts[static_cast<std::size_t>(FPayloads[cell])];
+  return FTexts[static_cast<std::size_t>(PayloadAt(cell))];
 }
 
 Variant CompactCells::Get(std::size_t cell) const {
-  const std::uint64_t payload = FPayloads[cell];
-  switch (static_cast<Kind>(FKinds[cell])) {
+  const std::uint64_t payload = PayloadAt(cell);
+  const std::uint8_t kind = KindAt(cell);
+  if (kind == kSideTable) return FOthers[static_cast<std::size_t>(payload)];
+  switch (KindOf(kind)) {
     case Kind::Null:
       return Variant();
     case Kind::Integer:
@@ -100,17 +122,18 @@ Variant CompactCells::Get(std::size_t cell) const {
     case Kind::Text:
       return Variant(Text(cell));
     case Kind::Decimal:
+      return Variant(Decimal(static_cast<std::int64_t>(payload), ScaleOf(kind)));
     case Kind::Blob:
       break;
   }
-  return FOthers[static_cast<std::size_t>(payload)];
+  throw Exception("Valor de tipo desconhecido no conjunto de dados");
 }
 
 int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) const {
-  const auto kind = static_cast<Kind>(FKinds[a]);
-  if (kind == static_cast<Kind>(FKinds[b])) {
-    const std::uint64_t x = FPayloads[a], y = FPayloads[b];
-    switch (kind) {
+  const std::uint8_t kindA = KindAt(a), kindB = KindAt(b);
+  if (KindOf(kindA) == KindOf(kindB) && kindA != kSideTable && kindB != kSideTable) {
+    const std::uint64_t x = PayloadAt(a), y = PayloadAt(b);
+    switch (KindOf(kindA)) {
       case Kind::Null:
         return 0;
       case Kind::Integer:
@@ -122,6 +145,9 @@ int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) co
         if (x == y) return 0;  // the same kept text
         if (caseInsensitive) return CompareCaseInsensitive(Text(a), Text(b));
         return ThreeWay(Text(a).compare(Text(b)), 0);
+      case Kind::Decimal:
+        return Decimal(static_cast<std::int64_t>(x), ScaleOf(kindA))
+            .Compare(Decimal(static_cast<std::int64_t>(y), ScaleOf(kindB)));
       default:
         break;
     }
@@ -134,10 +160,9 @@ int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) co
 }
 
 void CompactCells::Clear() {
-  FKinds.clear();
-  FKinds.shrink_to_fit();
-  FPayloads.clear();
-  FPayloads.shrink_to_fit();
+  FBlocks.clear();
+  FBlocks.shrink_to_fit();
+  FSize = 0;
   FTextIndex.clear();
   FTexts.clear();
   FTexts.shrink_to_fit();

@@ -1,12 +1,15 @@
 // The values of a client data set's records, kept compactly: a kind byte and eight bytes per
 // value. Equal texts are stored once per data set and shared, so that a result set and the
-// working sets copied from it do not hold a heap string per value; decimals and blobs, which
-// do not fit eight bytes, live in a side table.
+// working sets copied from it do not hold a heap string per value. A decimal of a field's own
+// scale keeps its scale in the kind byte; other decimals and blobs live in a side table. Cells grow
+// in fixed blocks rather than by doubling one array, which would need up to three times the data's
+// size while it moves.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -16,9 +19,11 @@
 
 class CompactCells {
  public:
-  std::size_t Size() const { return FKinds.size(); }
-  void Append(const Variant& value);
-  void Set(std::size_t cell, const Variant& value);
+  std::size_t Size() const { return FSize; }
+  // `decimalScale` is the scale every decimal of the value's field has (a decimal field's
+  // values are converted to it), or -1 when the field's decimals may have any scale.
+  void Append(const Variant& value, int decimalScale = -1);
+  void Set(std::size_t cell, const Variant& value, int decimalScale = -1);
   Variant Get(std::size_t cell) const;
   // Orders two cells as Variant::Compare does (texts without regard to ASCII case when asked),
   // without rebuilding the values for the common same-kind cases.
@@ -31,12 +36,23 @@ class CompactCells {
     std::uint8_t Kind;
     std::uint64_t Payload;
   };
-  Packed Pack(const Variant& value);
+  static constexpr std::size_t kBlockCells = 8192;
+  struct Block {
+    std::uint8_t Kinds[kBlockCells];
+    std::uint64_t Payloads[kBlockCells];
+  };
+  std::uint8_t& KindAt(std::size_t cell) const {
+    return FBlocks[cell / kBlockCells]->Kinds[cell % kBlockCells];
+  }
+  std::uint64_t& PayloadAt(std::size_t cell) const {
+    return FBlocks[cell / kBlockCells]->Payloads[cell % kBlockCells];
+  }
+  Packed Pack(const Variant& value, int decimalScale);
   std::uint32_t Intern(const std::string& text);
   const std::string& Text(std::size_t cell) const;
 
-  std::vector<std::uint8_t> FKinds;
-  std::vector<std::uint64_t> FPayloads;
+  std::vector<std::unique_ptr<Block>> FBlocks;
+  std::size_t FSize = 0;
   std::deque<std::string> FTexts;  // a deque: its elements stay put as it grows
   std::unordered_map<std::string_view, std::uint32_t> FTextIndex;
   std::vector<Variant> FOthers;

@@ -109,6 +109,11 @@ struct TjClientDataSet::Impl {
     return Cells.Get(CellIndex(row, field));
   }
   void ForgetRowValues() { RowValuesRecord.assign(Width(), -1); }
+  // Values reach the cells converted to their field's type: a decimal field's all have its
+  // scale.
+  int DecimalScale(std::size_t field) const {
+    return Shapes[field].Type == TFieldType::ftFMTBcd ? Shapes[field].Scale : -1;
+  }
   bool Dirty() const { return NeedsFullSort || SortedCount != Order.size(); }
 
   void CheckActive() const {
@@ -278,7 +283,9 @@ struct TjClientDataSet::Impl {
 
   void StoreRow(std::vector<Variant> values) {
     if (RowCount == INT32_MAX) throw Exception("Conjunto de dados cheio");
-    for (const Variant& value : values) Cells.Append(value);
+    for (std::size_t field = 0; field < values.size(); ++field) {
+      Cells.Append(values[field], DecimalScale(field));
+    }
     const std::int32_t row = RowCount++;
     Order.push_back(row);
     if (!CurrentIndex) SortedCount = Order.size();
@@ -505,7 +512,7 @@ void TjClientDataSet::Post() {
     d.StoreRow(std::move(values));
   } else if (d.CurrentState == Impl::State::Edit) {
     for (std::size_t field = 0; field < d.Width(); ++field) {
-      d.Cells.Set(d.CellIndex(d.CurrentRow, field), d.Buffer[field]);
+      d.Cells.Set(d.CellIndex(d.CurrentRow, field), d.Buffer[field], d.DecimalScale(field));
     }
     d.ForgetRowValues();
     d.Buffer.clear();
