@@ -168,7 +168,9 @@ class PageWriter {
     FOut += '\n';
     Indent(depth);
   }
-  void Indent(int depth) { FOut.append(static_cast<std::size_t>((FBase + depth) * kIndent), ' '); }
+  void Indent(int depth) {
+    FOut.append(static_cast<std::size_t>(FBase + depth) * static_cast<std::size_t>(kIndent), ' ');
+  }
 
   void String(std::string_view text) {
     // Text that is not valid UTF-8 is left to the library, which replaces what is invalid.
