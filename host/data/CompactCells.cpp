@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <limits>
 
 #include "Exception.h"
@@ -10,21 +11,30 @@ namespace {
 
 using Kind = Variant::Kind;
 
-// The kind byte: the value's kind in the low four bits and, for a decimal kept in the cell,
-// its scale in the high four; kSideTable for a value kept in the side table.
-constexpr std::uint8_t kSideTable = 0x0F;
-constexpr int kMaxCellScale = 15;
+// The kind byte: the value's kind in the low three bits; kSideTable when the value is in the
+// side table of values; a decimal's scale in bits four to six; kWide when the payload is the
+// index of the value's eight bytes rather than the value itself.
+constexpr std::uint8_t kKindBits = 0x07;
+constexpr std::uint8_t kSideTable = 0x08;
+constexpr std::uint8_t kWide = 0x80;
+constexpr int kScaleShift = 4;
+constexpr int kMaxCellScale = 7;
 
 std::uint8_t KindByte(Kind kind) {
   return static_cast<std::uint8_t>(kind);
 }
 
 Kind KindOf(std::uint8_t byte) {
-  return static_cast<Kind>(byte & 0x0F);
+  return static_cast<Kind>(byte & kKindBits);
 }
 
 int ScaleOf(std::uint8_t byte) {
-  return byte >> 4;
+  return (byte >> kScaleShift) & kMaxCellScale;
+}
+
+bool FitsPayload(std::int64_t value) {
+  return value >= std::numeric_limits<std::int32_t>::min() &&
+         value <= std::numeric_limits<std::int32_t>::max();
 }
 
 char AsciiUpper(char c) {
@@ -58,71 +68,109 @@ std::uint32_t CompactCells::Intern(const std::string& text) {
   return index;
 }
 
+CompactCells::Packed CompactCells::Wide(std::uint8_t kind, std::uint64_t bits) {
+  if (FWide.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw Exception("Valores demais no conjunto de dados");
+  }
+  FWide.push_back(bits);
+  return {static_cast<std::uint8_t>(kind | kWide), static_cast<std::uint32_t>(FWide.size() - 1)};
+}
+
+CompactCells::Packed CompactCells::Number(std::uint8_t kind, std::int64_t whole) {
+  if (FitsPayload(whole)) {
+    return {kind, static_cast<std::uint32_t>(static_cast<std::int32_t>(whole))};
+  }
+  return Wide(kind, static_cast<std::uint64_t>(whole));
+}
+
 CompactCells::Packed CompactCells::Pack(const Variant& value, int decimalScale) {
   const Kind kind = value.GetKind();
   switch (kind) {
     case Kind::Null:
       return {KindByte(kind), 0};
-    case Kind::Integer:
-      return {KindByte(kind), static_cast<std::uint64_t>(value.AsInt64())};
-    case Kind::Float:
-      return {KindByte(kind), std::bit_cast<std::uint64_t>(value.AsFloat())};
-    case Kind::DateTime:
-      return {KindByte(kind), std::bit_cast<std::uint64_t>(value.AsDateTime().Value())};
     case Kind::Boolean:
       return {KindByte(kind), value.AsBoolean() ? 1u : 0u};
     case Kind::Text:
       return {KindByte(kind), Intern(value.AsBytes())};
+    case Kind::Integer:
+      return Number(KindByte(kind), value.AsInt64());
+    case Kind::Float:
+    case Kind::DateTime: {
+      const double number = kind == Kind::Float ? value.AsFloat() : value.AsDateTime().Value();
+      // Codes read as floats and dates without a time are whole numbers; a negative zero
+      // keeps its sign aside.
+      if (std::trunc(number) == number && std::fabs(number) < 2147483647.0 &&
+          !(number == 0 && std::signbit(number))) {
+        return Number(KindByte(kind), static_cast<std::int64_t>(number));
+      }
+      return Wide(KindByte(kind), std::bit_cast<std::uint64_t>(number));
+    }
     case Kind::Decimal:
       if (decimalScale >= 0 && decimalScale <= kMaxCellScale) {
-        return {static_cast<std::uint8_t>(KindByte(kind) | decimalScale << 4),
-                static_cast<std::uint64_t>(value.AsDecimal(decimalScale).Unscaled())};
+        const auto kindByte =
+            static_cast<std::uint8_t>(KindByte(kind) | decimalScale << kScaleShift);
+        return Number(kindByte, value.AsDecimal(decimalScale).Unscaled());
       }
       break;
     case Kind::Blob:
       break;
   }
+  if (FOthers.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw Exception("Valores demais no conjunto de dados");
+  }
   FOthers.push_back(value);
-  return {kSideTable, FOthers.size() - 1};
+  return {static_cast<std::uint8_t>(KindByte(kind) | kSideTable),
+          static_cast<std::uint32_t>(FOthers.size() - 1)};
+}
+
+void CompactCells::Store(std::size_t cell, Packed packed) {
+  Block& block = *FBlocks[cell / kBlockCells];
+  block.Kinds[cell % kBlockCells] = packed.Kind;
+  block.Payloads[cell % kBlockCells] = packed.Payload;
 }
 
 void CompactCells::Append(const Variant& value, int decimalScale) {
   const Packed packed = Pack(value, decimalScale);
   if (FSize == FBlocks.size() * kBlockCells) FBlocks.push_back(std::make_unique<Block>());
-  KindAt(FSize) = packed.Kind;
-  PayloadAt(FSize) = packed.Payload;
-  ++FSize;
+  Store(FSize++, packed);
 }
 
 void CompactCells::Set(std::size_t cell, const Variant& value, int decimalScale) {
-  const Packed packed = Pack(value, decimalScale);
-  KindAt(cell) = packed.Kind;
-  PayloadAt(cell) = packed.Payload;
+  Store(cell, Pack(value, decimalScale));
+}
+
+std::int64_t CompactCells::WholeAt(std::size_t cell) const {
+  if ((KindAt(cell) & kWide) != 0) return static_cast<std::int64_t>(FWide[PayloadAt(cell)]);
+  return static_cast<std::int32_t>(PayloadAt(cell));
+}
+
+double CompactCells::DoubleAt(std::size_t cell) const {
+  if ((KindAt(cell) & kWide) != 0) return std::bit_cast<double>(FWide[PayloadAt(cell)]);
+  return static_cast<double>(static_cast<std::int32_t>(PayloadAt(cell)));
 }
 
 const std::string& CompactCells::Text(std::size_t cell) const {
-  return FTexts[static_cast<std::size_t>(PayloadAt(cell))];
+  return FTexts[PayloadAt(cell)];
 }
 
 Variant CompactCells::Get(std::size_t cell) const {
-  const std::uint64_t payload = PayloadAt(cell);
   const std::uint8_t kind = KindAt(cell);
-  if (kind == kSideTable) return FOthers[static_cast<std::size_t>(payload)];
+  if ((kind & kSideTable) != 0) return FOthers[PayloadAt(cell)];
   switch (KindOf(kind)) {
     case Kind::Null:
       return Variant();
     case Kind::Integer:
-      return Variant(static_cast<std::int64_t>(payload));
+      return Variant(WholeAt(cell));
     case Kind::Float:
-      return Variant(std::bit_cast<double>(payload));
+      return Variant(DoubleAt(cell));
     case Kind::DateTime:
-      return Variant(TDateTime(std::bit_cast<double>(payload)));
+      return Variant(TDateTime(DoubleAt(cell)));
     case Kind::Boolean:
-      return Variant(payload != 0);
+      return Variant(PayloadAt(cell) != 0);
     case Kind::Text:
       return Variant(Text(cell));
     case Kind::Decimal:
-      return Variant(Decimal(static_cast<std::int64_t>(payload), ScaleOf(kind)));
+      return Variant(Decimal(WholeAt(cell), ScaleOf(kind)));
     case Kind::Blob:
       break;
   }
@@ -131,23 +179,21 @@ Variant CompactCells::Get(std::size_t cell) const {
 
 int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) const {
   const std::uint8_t kindA = KindAt(a), kindB = KindAt(b);
-  if (KindOf(kindA) == KindOf(kindB) && kindA != kSideTable && kindB != kSideTable) {
-    const std::uint64_t x = PayloadAt(a), y = PayloadAt(b);
+  if (KindOf(kindA) == KindOf(kindB) && ((kindA | kindB) & kSideTable) == 0) {
     switch (KindOf(kindA)) {
       case Kind::Null:
         return 0;
       case Kind::Integer:
-        return ThreeWay(static_cast<std::int64_t>(x), static_cast<std::int64_t>(y));
+        return ThreeWay(WholeAt(a), WholeAt(b));
       case Kind::Float:
       case Kind::DateTime:
-        return ThreeWay(std::bit_cast<double>(x), std::bit_cast<double>(y));
+        return ThreeWay(DoubleAt(a), DoubleAt(b));
       case Kind::Text:
-        if (x == y) return 0;  // the same kept text
+        if (PayloadAt(a) == PayloadAt(b)) return 0;  // the same kept text
         if (caseInsensitive) return CompareCaseInsensitive(Text(a), Text(b));
         return ThreeWay(Text(a).compare(Text(b)), 0);
       case Kind::Decimal:
-        return Decimal(static_cast<std::int64_t>(x), ScaleOf(kindA))
-            .Compare(Decimal(static_cast<std::int64_t>(y), ScaleOf(kindB)));
+        return Decimal(WholeAt(a), ScaleOf(kindA)).Compare(Decimal(WholeAt(b), ScaleOf(kindB)));
       default:
         break;
     }
@@ -163,6 +209,8 @@ void CompactCells::Clear() {
   FBlocks.clear();
   FBlocks.shrink_to_fit();
   FSize = 0;
+  FWide.clear();
+  FWide.shrink_to_fit();
   FTextIndex.clear();
   FTexts.clear();
   FTexts.shrink_to_fit();

@@ -1,9 +1,10 @@
-// The values of a client data set's records, kept compactly: a kind byte and eight bytes per
-// value. Equal texts are stored once per data set and shared, so that a result set and the
-// working sets copied from it do not hold a heap string per value. A decimal of a field's own
-// scale keeps its scale in the kind byte; other decimals and blobs live in a side table. Cells grow
-// in fixed blocks rather than by doubling one array, which would need up to three times the data's
-// size while it moves.
+// The values of a client data set's records, kept compactly: a kind byte and four bytes per
+// value. Numbers and dates that fit 32 bits (codes, whole days, amounts in cents) sit in the
+// cell; wider ones keep their eight bytes aside. Equal texts are stored once per data set and
+// shared, so that a result set and the working sets copied from it hold no heap string per
+// value. Blobs, and decimals of no fixed scale, live in a side table of values. Cells grow in
+// fixed blocks rather than by doubling one array, which would need up to three times the
+// data's size while it moves.
 #pragma once
 
 #include <cstddef>
@@ -34,26 +35,33 @@ class CompactCells {
  private:
   struct Packed {
     std::uint8_t Kind;
-    std::uint64_t Payload;
+    std::uint32_t Payload;
   };
-  static constexpr std::size_t kBlockCells = 8192;
+  static constexpr std::size_t kBlockCells = 16384;
   struct Block {
     std::uint8_t Kinds[kBlockCells];
-    std::uint64_t Payloads[kBlockCells];
+    std::uint32_t Payloads[kBlockCells];
   };
-  std::uint8_t& KindAt(std::size_t cell) const {
+  std::uint8_t KindAt(std::size_t cell) const {
     return FBlocks[cell / kBlockCells]->Kinds[cell % kBlockCells];
   }
-  std::uint64_t& PayloadAt(std::size_t cell) const {
+  std::uint32_t PayloadAt(std::size_t cell) const {
     return FBlocks[cell / kBlockCells]->Payloads[cell % kBlockCells];
   }
+  void Store(std::size_t cell, Packed packed);
   Packed Pack(const Variant& value, int decimalScale);
+  Packed Number(std::uint8_t kind, std::int64_t whole);
+  Packed Wide(std::uint8_t kind, std::uint64_t bits);
   std::uint32_t Intern(const std::string& text);
+  // The cell's integer (an integer, or a decimal's unscaled value) and its double.
+  std::int64_t WholeAt(std::size_t cell) const;
+  double DoubleAt(std::size_t cell) const;
   const std::string& Text(std::size_t cell) const;
 
   std::vector<std::unique_ptr<Block>> FBlocks;
   std::size_t FSize = 0;
-  std::deque<std::string> FTexts;  // a deque: its elements stay put as it grows
+  std::deque<std::uint64_t> FWide;  // deques grow in chunks and keep their elements in place
+  std::deque<std::string> FTexts;
   std::unordered_map<std::string_view, std::uint32_t> FTextIndex;
   std::vector<Variant> FOthers;
 };
