@@ -198,11 +198,14 @@ int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) co
         break;
     }
   }
-  const Variant left = Get(a), right = Get(b);
-  if (caseInsensitive && left.GetKind() == Kind::Text && right.GetKind() == Kind::Text) {
-    return CompareCaseInsensitive(left.AsBytes(), right.AsBytes());
+  return CompareValues(Get(a), Get(b), caseInsensitive);
+}
+
+int CompactCells::CompareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
+  if (caseInsensitive && a.GetKind() == Kind::Text && b.GetKind() == Kind::Text) {
+    return CompareCaseInsensitive(a.AsBytes(), b.AsBytes());
   }
-  return Variant::Compare(left, right);
+  return Variant::Compare(a, b);
 }
 
 void CompactCells::Clear() {

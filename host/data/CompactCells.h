@@ -29,6 +29,9 @@ class CompactCells {
   // Orders two cells as Variant::Compare does (texts without regard to ASCII case when asked),
   // without rebuilding the values for the common same-kind cases.
   int Compare(std::size_t a, std::size_t b, bool caseInsensitive) const;
+  // The same order for two values: Variant::Compare, texts without regard to ASCII case when
+  // asked.
+  static int CompareValues(const Variant& a, const Variant& b, bool caseInsensitive);
   // Drops every value and every kept text.
   void Clear();
 

@@ -35,27 +35,6 @@ std::vector<std::string> SplitNames(const std::string& names) {
   return result;
 }
 
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int CompareText(const std::string& a, const std::string& b) {
-  const std::size_t length = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < length; ++i) {
-    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
-    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-int CompareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
-  if (caseInsensitive && a.GetKind() == Variant::Kind::Text && b.GetKind() == Variant::Kind::Text) {
-    return CompareText(a.AsBytes(), b.AsBytes());
-  }
-  return Variant::Compare(a, b);
-}
-
 }  // namespace
 
 struct TjClientDataSet::Impl {
@@ -173,7 +152,7 @@ struct TjClientDataSet::Impl {
     const IndexKey& key = *CurrentIndex;
     for (std::size_t k = 0; k < keys.size(); ++k) {
       const auto field = static_cast<std::size_t>(key.Fields[k]);
-      const int order = CompareValues(Cell(row, field), keys[k], key.CaseInsensitive);
+      const int order = CompactCells::CompareValues(Cell(row, field), keys[k], key.CaseInsensitive);
       if (order != 0) return key.Descending[k] ? -order : order;
     }
     return 0;
