@@ -1,7 +1,7 @@
 #include "Decimal.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -54,8 +54,9 @@ Decimal Decimal::FromDouble(double value, int scale) {
   // Fifteen significant digits are what a double holds reliably: 2.675 is read as written,
   // not as the binary 2.67499999..., so it rounds to 2.68 as a person expects.
   char text[64];
-  std::snprintf(text, sizeof text, "%.15g", value);
-  return Parse(text, scale);
+  const auto end =
+      std::to_chars(text, text + sizeof text - 1, value, std::chars_format::general, 15).ptr;
+  return Parse(std::string(text, end), scale);
 }
 
 double Decimal::ToDouble() const {

@@ -1,6 +1,7 @@
 #include "core/DecimalDigits.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -66,8 +67,11 @@ std::optional<Number> FromText(const std::string& text) {
 }
 
 Number FromDouble(double value) {
+  // to_chars writes what printf's "%.14e" would, without the locale and format machinery.
   char text[64];
-  std::snprintf(text, sizeof text, "%.14e", value);
+  const auto end =
+      std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific, 14).ptr;
+  *end = '\0';
   return *FromText(text);
 }
 

@@ -70,8 +70,9 @@ std::string FloatToDisplay(double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value);
-  std::string text = buffer;
+  const std::string text(
+      buffer,
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr);
   std::string result;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];

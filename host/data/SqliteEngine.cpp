@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -271,7 +272,33 @@ class SqlitePrepared : public PreparedStatement {
   Compiled FCompiled;
 };
 
+// Statements kept compiled: enough for every statement of a report, few enough that the texts
+// built with values pasted in (one per establishment) cannot pile up.
+constexpr std::size_t kCachedStatements = 32;
+
 }  // namespace
+
+struct SqliteEngine::CachedStatement {
+  Compiled Statement;
+  std::uint64_t LastUse = 0;
+};
+
+SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement) {
+  ++FStatementUses;
+  if (auto found = FStatements.find(statement); found != FStatements.end()) {
+    found->second->LastUse = FStatementUses;
+    return *found->second;
+  }
+  auto compiled = std::make_unique<CachedStatement>(
+      CachedStatement{Compile(FDatabase.get(), statement), FStatementUses});
+  if (FStatements.size() >= kCachedStatements) {
+    const auto oldest = std::min_element(
+        FStatements.begin(), FStatements.end(),
+        [](const auto& a, const auto& b) { return a.second->LastUse < b.second->LastUse; });
+    FStatements.erase(oldest);
+  }
+  return *FStatements.emplace(statement, std::move(compiled)).first->second;
+}
 
 void SqliteEngine::Closer::operator()(sqlite3* database) const {
   sqlite3_close_v2(database);
@@ -308,9 +335,17 @@ SqliteEngine::~SqliteEngine() = default;
 std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statement,
                                                      const std::vector<Variant>& values) {
   sqlite3* database = FDatabase.get();
-  Compiled compiled = Compile(database, statement);
+  const Compiled& compiled = Cached(statement).Statement;
   sqlite3_stmt* handle = compiled.Handle.get();
+  // Reset also when the run fails half way, so that no kept statement holds the file's lock.
+  struct ResetOnExit {
+    sqlite3_stmt* Handle;
+    ~ResetOnExit() { sqlite3_reset(Handle); }
+  } reset{handle};
   Bind(database, handle, compiled.Parameters, values, statement);
+  // The first step comes before the columns are read: a kept statement whose tables changed
+  // is compiled again by it, and only then are its columns the current ones.
+  int result = sqlite3_step(handle);
 
   const std::vector<std::string> names = ColumnNames(handle);
   std::vector<ColumnPlan> plans;
@@ -327,7 +362,6 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
     auto dataSet = std::make_unique<TjClientDataSet>();
     if (plans.empty()) {
       // A statement without result columns: it runs, and its result is a closed data set.
-      int result = SQLITE_ROW;
       while (result == SQLITE_ROW) result = sqlite3_step(handle);
       if (result != SQLITE_DONE) DatabaseError(database, statement);
       return dataSet;
@@ -337,11 +371,13 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
                            plan.Shape.Scale);
     }
     dataSet->CreateDataSet();
-    if (attempt > 0) sqlite3_reset(handle);
+    if (attempt > 0) {
+      sqlite3_reset(handle);
+      result = sqlite3_step(handle);
+    }
     bool widened = false;
-    int result = SQLITE_ROW;
     std::vector<Variant> row(plans.size());
-    while (!widened && (result = sqlite3_step(handle)) == SQLITE_ROW) {
+    for (; !widened && result == SQLITE_ROW; result = widened ? result : sqlite3_step(handle)) {
       for (std::size_t column = 0; column < plans.size() && !widened; ++column) {
         const int index = static_cast<int>(column);
         const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));

@@ -1,8 +1,10 @@
 // The SQLite engine: a database file reached through SQLite's C API.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "data/DatabaseEngine.h"
 
@@ -33,5 +35,13 @@ class SqliteEngine : public DatabaseEngine {
   struct Closer {
     void operator()(sqlite3* database) const;
   };
+  struct CachedStatement;
+  // The compiled form of `statement`, kept for the next run of the same text: a report runs
+  // the same few statements once per block, and compiling them is most of their cost.
+  CachedStatement& Cached(const std::string& statement);
+
   std::unique_ptr<sqlite3, Closer> FDatabase;
+  // Declared after the connection, so that its statements are finalized before it closes.
+  std::unordered_map<std::string, std::unique_ptr<CachedStatement>> FStatements;
+  std::uint64_t FStatementUses = 0;
 };

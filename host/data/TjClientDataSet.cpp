@@ -8,6 +8,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "data/CompactCells.h"
 #include "data/FieldConversion.h"
 
 namespace {
@@ -34,27 +35,6 @@ std::vector<std::string> SplitNames(const std::string& names) {
   return result;
 }
 
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int CompareText(const std::string& a, const std::string& b) {
-  const std::size_t length = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < length; ++i) {
-    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
-    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-int CompareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
-  if (caseInsensitive && a.GetKind() == Variant::Kind::Text && b.GetKind() == Variant::Kind::Text) {
-    return CompareText(a.AsBytes(), b.AsBytes());
-  }
-  return Variant::Compare(a, b);
-}
-
 }  // namespace
 
 struct TjClientDataSet::Impl {
@@ -65,8 +45,12 @@ struct TjClientDataSet::Impl {
   std::unordered_map<std::string, int> FieldsByUpperName;
 
   // Records, row after row; a record's number is its insertion order.
-  std::vector<Variant> Cells;
+  CompactCells Cells;
   std::int32_t RowCount = 0;
+  // The current record's values as read through CurrentValue, each with the record it was
+  // read from: fields hand out references, which must stay valid while the cursor stays.
+  mutable std::vector<Variant> RowValues;
+  mutable std::vector<std::int32_t> RowValuesRecord;
 
   std::map<std::string, std::pair<std::string, IndexKey>> NamedIndexes;  // by upper-case name
   std::optional<IndexKey> CurrentIndex;                                  // none: insertion order
@@ -97,8 +81,17 @@ struct TjClientDataSet::Impl {
   std::vector<Variant> CommandValues;
 
   std::size_t Width() const { return Shapes.size(); }
-  const Variant& Cell(std::int32_t row, std::size_t field) const {
-    return Cells[static_cast<std::size_t>(row) * Width() + field];
+  std::size_t CellIndex(std::int32_t row, std::size_t field) const {
+    return static_cast<std::size_t>(row) * Width() + field;
+  }
+  Variant Cell(std::int32_t row, std::size_t field) const {
+    return Cells.Get(CellIndex(row, field));
+  }
+  void ForgetRowValues() { RowValuesRecord.assign(Width(), -1); }
+  // Values reach the cells converted to their field's type: a decimal field's all have its
+  // scale.
+  int DecimalScale(std::size_t field) const {
+    return Shapes[field].Type == TFieldType::ftFMTBcd ? Shapes[field].Scale : -1;
   }
   bool Dirty() const { return NeedsFullSort || SortedCount != Order.size(); }
 
@@ -142,7 +135,8 @@ struct TjClientDataSet::Impl {
     const IndexKey& key = *CurrentIndex;
     for (std::size_t k = 0; k < fields; ++k) {
       const auto field = static_cast<std::size_t>(key.Fields[k]);
-      const int order = CompareValues(Cell(a, field), Cell(b, field), key.CaseInsensitive);
+      const int order =
+          Cells.Compare(CellIndex(a, field), CellIndex(b, field), key.CaseInsensitive);
       if (order != 0) return key.Descending[k] ? -order : order;
     }
     return 0;
@@ -158,7 +152,7 @@ struct TjClientDataSet::Impl {
     const IndexKey& key = *CurrentIndex;
     for (std::size_t k = 0; k < keys.size(); ++k) {
       const auto field = static_cast<std::size_t>(key.Fields[k]);
-      const int order = CompareValues(Cell(row, field), keys[k], key.CaseInsensitive);
+      const int order = CompactCells::CompareValues(Cell(row, field), keys[k], key.CaseInsensitive);
       if (order != 0) return key.Descending[k] ? -order : order;
     }
     return 0;
@@ -268,7 +262,9 @@ struct TjClientDataSet::Impl {
 
   void StoreRow(std::vector<Variant> values) {
     if (RowCount == INT32_MAX) throw Exception("Conjunto de dados cheio");
-    for (Variant& value : values) Cells.push_back(std::move(value));
+    for (std::size_t field = 0; field < values.size(); ++field) {
+      Cells.Append(values[field], DecimalScale(field));
+    }
     const std::int32_t row = RowCount++;
     Order.push_back(row);
     if (!CurrentIndex) SortedCount = Order.size();
@@ -307,6 +303,8 @@ void TjClientDataSet::CreateDataSet() {
                                                         shape.Scale));
     FImpl->FieldsByUpperName.emplace(UpperCase(shape.Name), static_cast<int>(i));
   }
+  FImpl->RowValues.resize(FImpl->Width());
+  FImpl->ForgetRowValues();
   FImpl->CurrentState = Impl::State::Browse;
 }
 
@@ -493,9 +491,9 @@ void TjClientDataSet::Post() {
     d.StoreRow(std::move(values));
   } else if (d.CurrentState == Impl::State::Edit) {
     for (std::size_t field = 0; field < d.Width(); ++field) {
-      d.Cells[static_cast<std::size_t>(d.CurrentRow) * d.Width() + field] =
-          std::move(d.Buffer[field]);
+      d.Cells.Set(d.CellIndex(d.CurrentRow, field), d.Buffer[field], d.DecimalScale(field));
     }
+    d.ForgetRowValues();
     d.Buffer.clear();
     d.CurrentState = Impl::State::Browse;
     if (d.CurrentIndex) d.NeedsFullSort = true;  // the key may have changed
@@ -577,8 +575,8 @@ void TjClientDataSet::EmptyDataSet() {
   d.CheckActive();
   d.Buffer.clear();
   d.CurrentState = Impl::State::Browse;
-  d.Cells.clear();
-  d.Cells.shrink_to_fit();
+  d.Cells.Clear();
+  d.ForgetRowValues();
   d.RowCount = 0;
   d.Order.clear();
   d.SortedCount = 0;
@@ -598,7 +596,12 @@ const Variant& TjClientDataSet::CurrentValue(int field) const {
     return d.Buffer[static_cast<std::size_t>(field)];
   }
   if (d.CurrentRow < 0) return null;
-  return d.Cell(d.CurrentRow, static_cast<std::size_t>(field));
+  const auto index = static_cast<std::size_t>(field);
+  if (d.RowValuesRecord[index] != d.CurrentRow) {
+    d.RowValues[index] = d.Cell(d.CurrentRow, index);
+    d.RowValuesRecord[index] = d.CurrentRow;
+  }
+  return d.RowValues[index];
 }
 
 void TjClientDataSet::SetCurrentValue(int field, const Variant& value) {

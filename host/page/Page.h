@@ -94,5 +94,9 @@ class PageSink {
   virtual ~PageSink() = default;
   virtual void Begin(const DocumentInfo& info) = 0;
   virtual void AddPage(const Page& page) = 0;
+  // Whether the sink reads the run's state as each band printed (values, changed labels,
+  // fields, clipped labels), which costs the writer a copy and a measuring per band; a sink
+  // that only draws the items leaves it out.
+  virtual bool WantsBandState() const { return true; }
   virtual void End(const std::vector<Message>& messages) = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -88,10 +89,46 @@ class WrapCache {
 
 }  // namespace
 
+// What shaping a whole line may change against the sum of its characters' own widths
+// (kerning, ligatures): a little of the font size, and a little more on long lines.
+constexpr double kShapingSlackEm = 0.5;
+constexpr double kShapingSlackShare = 0.03;
+
 struct FontMetrics::Impl {
   WrapCache Wrapped;
   SharedLayout Layout{pango_text::CreateMeasuringContext()};
   std::vector<std::pair<TFont, double>> LineHeights;
+  // Each font's characters measured alone, as met.
+  std::vector<std::pair<TFont, std::unordered_map<gunichar, double>>> CharacterWidths;
+
+  std::unordered_map<gunichar, double>& CharacterWidthsOf(const TFont& font) {
+    for (auto& [known, widths] : CharacterWidths) {
+      if (known == font) return widths;
+    }
+    return CharacterWidths.emplace_back(font, std::unordered_map<gunichar, double>()).second;
+  }
+
+  // The sum of the widths of the characters of `text`, each measured once; none for text that
+  // is not valid UTF-8 or holds control characters, whose shaping is another matter.
+  std::optional<double> CharacterSum(std::string_view text, const TFont& font) {
+    std::unordered_map<gunichar, double>& widths = CharacterWidthsOf(font);
+    double sum = 0;
+    const char* at = text.data();
+    const char* const end = text.data() + text.size();
+    while (at < end) {
+      const gunichar character = g_utf8_get_char_validated(at, end - at);
+      if (character >= 0xFFFFFFFE || character < 0x20) return std::nullopt;
+      const char* next = g_utf8_next_char(at);
+      auto known = widths.find(character);
+      if (known == widths.end()) {
+        known =
+            widths.emplace(character, WidthInUnits(std::string_view(at, next - at), font)).first;
+      }
+      sum += known->second;
+      at = next;
+    }
+    return sum;
+  }
 
   struct BrokenLine {
     std::string_view Text;
@@ -197,6 +234,16 @@ FontMetrics::~FontMetrics() = default;
 
 double FontMetrics::TextWidth(const std::string& text, const TFont& font) const {
   return FImpl->WidthInUnits(text, font);
+}
+
+bool FontMetrics::FitsWidth(const std::string& text, const TFont& font, double width) const {
+  if (const std::optional<double> sum = FImpl->CharacterSum(text, font)) {
+    const double slack = kShapingSlackEm * font.Size * kUnitsPerPoint + kShapingSlackShare * *sum;
+    // Only the sure answer is taken: kerning may take much more than the slack off a line
+    // full of pairs such as "AV", so a sum over the width proves nothing.
+    if (*sum + slack <= width) return true;
+  }
+  return FImpl->WidthInUnits(text, font) <= width;
 }
 
 std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, const TFont& font,

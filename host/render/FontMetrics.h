@@ -18,6 +18,10 @@ class FontMetrics {
 
   // Width of one line of text in layout units.
   double TextWidth(const std::string& text, const TFont& font) const;
+  // Whether one line of `text` is at most `width` layout units wide, as TextWidth would say.
+  // Most labels have room to spare, and the widths of their characters show it without
+  // shaping the line; only a close call is shaped.
+  bool FitsWidth(const std::string& text, const TFont& font, double width) const;
   // Splits one paragraph (no line breaks) into lines no wider than `width` layout units,
   // breaking between words and, for a word longer than the width, inside it.
   std::vector<std::string> WrapParagraph(const std::string& text, const TFont& font,

@@ -1,6 +1,9 @@
 #include "render/JsonSink.h"
 
+#include <glib.h>
 #include <nlohmann/json.hpp>
+
+#include <algorithm>
 
 #include <string_view>
 
@@ -35,36 +38,187 @@ void WriteIndented(std::ostream& out, std::string_view text, int depth) {
   }
 }
 
-Json ElementsToJson(const std::vector<ElementState>& elements) {
-  Json labels = Json::object();
-  for (const ElementState& element : elements) {
-    Json state = Json::object();
-    if (element.VisibleChanged) state["visible"] = element.Visible;
-    if (element.LeftChanged) state["left"] = element.Left;
-    if (element.WidthChanged) state["width"] = element.Width;
-    if (!state.empty()) labels[element.Name] = std::move(state);
-  }
-  return labels;
-}
+// Writes a page as the document's pretty form has it (nlohmann's dump with an indent of two),
+// straight into text: the shape is fixed, and building a tree of values for every band cost
+// more than the rest of the run.
+class PageWriter {
+ public:
+  PageWriter(std::string& out, int depth) : FOut(out), FBase(depth) {}
 
-Json BandToJson(const Band& band) {
-  Json json = Json::object();
-  json["section"] = band.Section;
-  Json values = Json::object();
-  for (const auto& [name, text] : band.Values) {
-    if (!text.empty()) values[name] = text;
+  void Write(const Page& page) {
+    Indent(0);
+    FOut += '{';
+    Key("number", 1);
+    FOut += std::to_string(page.Number);
+    Key("bands", 1);
+    if (page.Bands.empty()) {
+      FOut += "[]";
+    } else {
+      FOut += '[';
+      bool first = true;
+      for (const Band& band : page.Bands) {
+        if (!first) FOut += ',';
+        first = false;
+        NewLine(2);
+        WriteBand(band, 2);
+      }
+      NewLine(1);
+      FOut += ']';
+    }
+    NewLine(0);
+    FOut += '}';
   }
-  json["values"] = std::move(values);
-  Json labels = ElementsToJson(band.Elements);
-  if (!labels.empty()) json["labels"] = std::move(labels);
-  if (band.HasFields) {
-    Json fields = Json::object();
-    for (const auto& [name, text] : band.Fields) fields[name] = text;
-    json["fields"] = std::move(fields);
+
+ private:
+  void WriteBand(const Band& band, int depth) {
+    FOut += '{';
+    Key("section", depth + 1);
+    FOut += std::to_string(band.Section);
+    Key("values", depth + 1);
+    Pairs(band.Values, true, depth + 1);
+    if (std::any_of(band.Elements.begin(), band.Elements.end(), Changed)) {
+      Key("labels", depth + 1);
+      FOut += '{';
+      for (const ElementState& element : band.Elements) {
+        if (!Changed(element)) continue;
+        Key(element.Name, depth + 2);
+        WriteState(element, depth + 2);
+      }
+      NewLine(depth + 1);
+      FOut += '}';
+    }
+    if (band.HasFields) {
+      Key("fields", depth + 1);
+      Pairs(band.Fields, false, depth + 1);
+    }
+    if (!band.Clipped.empty()) {
+      Key("clipped", depth + 1);
+      FOut += '[';
+      for (std::size_t i = 0; i < band.Clipped.size(); ++i) {
+        if (i > 0) FOut += ',';
+        NewLine(depth + 2);
+        String(band.Clipped[i]);
+      }
+      NewLine(depth + 1);
+      FOut += ']';
+    }
+    NewLine(depth);
+    FOut += '}';
   }
-  if (!band.Clipped.empty()) json["clipped"] = band.Clipped;
-  return json;
-}
+
+  static bool Changed(const ElementState& element) {
+    return element.VisibleChanged || element.LeftChanged || element.WidthChanged;
+  }
+
+  void WriteState(const ElementState& element, int depth) {
+    FOut += '{';
+    if (element.VisibleChanged) {
+      Key("visible", depth + 1);
+      FOut += element.Visible ? "true" : "false";
+    }
+    if (element.LeftChanged) {
+      Key("left", depth + 1);
+      FOut += std::to_string(element.Left);
+    }
+    if (element.WidthChanged) {
+      Key("width", depth + 1);
+      FOut += std::to_string(element.Width);
+    }
+    NewLine(depth);
+    FOut += '}';
+  }
+
+  // An object of texts (empty ones left out when asked); a name given twice keeps its first
+  // place and its last text, as a document built key by key would.
+  void Pairs(const std::vector<std::pair<std::string, std::string>>& pairs, bool skipEmpty,
+             int depth) {
+    std::vector<const std::pair<std::string, std::string>*> shown;
+    for (const auto& pair : pairs) {
+      if (skipEmpty && pair.second.empty()) continue;
+      auto same = std::find_if(shown.begin(), shown.end(),
+                               [&](const auto* other) { return other->first == pair.first; });
+      if (same != shown.end()) {
+        *same = &pair;
+      } else {
+        shown.push_back(&pair);
+      }
+    }
+    if (shown.empty()) {
+      FOut += "{}";
+      return;
+    }
+    FOut += '{';
+    for (const auto* pair : shown) {
+      Key(pair->first, depth + 1);
+      String(pair->second);
+    }
+    NewLine(depth);
+    FOut += '}';
+  }
+
+  // A member's name on a line of its own, after a comma unless it opens its object.
+  void Key(std::string_view name, int depth) {
+    if (FOut.back() != '{') FOut += ',';
+    NewLine(depth);
+    String(name);
+    FOut += ": ";
+  }
+
+  void NewLine(int depth) {
+    FOut += '\n';
+    Indent(depth);
+  }
+  void Indent(int depth) {
+    FOut.append(static_cast<std::size_t>(FBase + depth) * static_cast<std::size_t>(kIndent), ' ');
+  }
+
+  void String(std::string_view text) {
+    // Text that is not valid UTF-8 is left to the library, which replaces what is invalid.
+    if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+      FOut += Dump(Json(std::string(text)));
+      return;
+    }
+    FOut += '"';
+    for (const char c : text) {
+      switch (c) {
+        case '"':
+          FOut += "\\\"";
+          break;
+        case '\\':
+          FOut += "\\\\";
+          break;
+        case '\b':
+          FOut += "\\b";
+          break;
+        case '\f':
+          FOut += "\\f";
+          break;
+        case '\n':
+          FOut += "\\n";
+          break;
+        case '\r':
+          FOut += "\\r";
+          break;
+        case '\t':
+          FOut += "\\t";
+          break;
+        default:
+          if (static_cast<unsigned char>(c) < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            FOut += "\\u00";
+            FOut += kHex[(c >> 4) & 0xF];
+            FOut += kHex[c & 0xF];
+          } else {
+            FOut += c;
+          }
+      }
+    }
+    FOut += '"';
+  }
+
+  std::string& FOut;
+  int FBase;
+};
 
 }  // namespace
 
@@ -82,13 +236,9 @@ void JsonSink::Begin(const DocumentInfo& info) {
 
 void JsonSink::AddPage(const Page& page) {
   if (!FBegun) Begin(DocumentInfo{});
-  Json json = Json::object();
-  json["number"] = page.Number;
-  Json bands = Json::array();
-  for (const Band& band : page.Bands) bands.push_back(BandToJson(band));
-  json["bands"] = std::move(bands);
-  FOut << (FFirstPage ? "\n" : ",\n");
-  WriteIndented(FOut, Dump(json), 2);
+  std::string text = FFirstPage ? "\n" : ",\n";
+  PageWriter(text, 2).Write(page);
+  FOut << text;
   FFirstPage = false;
   Check();
 }

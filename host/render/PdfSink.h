@@ -20,6 +20,7 @@ class PdfSink : public PageSink {
 
   void Begin(const DocumentInfo& info) override;
   void AddPage(const Page& page) override;
+  bool WantsBandState() const override { return false; }
   // Finishes the document; raises Exception when the stream could not be written.
   void End(const std::vector<Message>& messages) override;
 

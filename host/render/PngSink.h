@@ -27,6 +27,7 @@ class PngSink : public PageSink {
 
   void Begin(const DocumentInfo& info) override;
   void AddPage(const Page& page) override;
+  bool WantsBandState() const override { return false; }
   void End(const std::vector<Message>& messages) override;
 
  private:

@@ -23,6 +23,7 @@ class TextSink : public PageSink {
 
   void Begin(const DocumentInfo& info) override;
   void AddPage(const Page& page) override;
+  bool WantsBandState() const override { return false; }
   void End(const std::vector<Message>& messages) override;
 
  private:

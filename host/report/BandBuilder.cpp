@@ -88,21 +88,24 @@ BandBuilder::BandBuilder(const std::map<std::string, std::string>& layoutValues,
       FPicture(picture),
       FMetrics(metrics) {}
 
-Band BandBuilder::Build(int section, const SectionDefinition* definition, double top,
-                        double room) const {
+Band BandBuilder::Build(int section, const SectionDefinition* definition, double top, double room,
+                        bool withState) const {
   Band band;
   band.Section = section;
   band.Top = top;
   const double height = definition != nullptr ? definition->Height : 0;
   band.Height = std::min(height, std::max(0.0, room));
-  SnapshotValues(band);
-  band.Elements = FElements.ChangedStates();
-  SnapshotFields(band);
+  if (withState) {
+    SnapshotValues(band);
+    band.Elements = FElements.ChangedStates();
+    SnapshotFields(band);
+  }
   if (definition != nullptr) {
     // Elements may reach past their section; only the page's printable area cuts them.
     const double clipBottom = top + std::max(0.0, room);
     for (std::size_t index = 0; index < definition->Elements.size(); ++index) {
-      AddItem(definition->Elements[index], static_cast<int>(index), top, clipBottom, section, band);
+      AddItem(definition->Elements[index], static_cast<int>(index), top, clipBottom, section,
+              withState, band);
     }
   }
   return band;
@@ -142,7 +145,7 @@ std::string BandBuilder::LabelText(const ElementDefinition& element, int section
 }
 
 void BandBuilder::AddItem(const ElementDefinition& element, int index, double top,
-                          double clipBottom, int section, Band& band) const {
+                          double clipBottom, int section, bool withState, Band& band) const {
   using Kind = ElementDefinition::Kind;
   const TjxsElement* placed = nullptr;  // the named object a run may have moved or hidden
   if (element.Type == Kind::Label) placed = FElements.FindLabel(element.Name);
@@ -159,13 +162,13 @@ void BandBuilder::AddItem(const ElementDefinition& element, int index, double to
       if (text.empty()) return;
       if (!height) {
         // The page ended above the label: none of its text reaches the page.
-        band.Clipped.push_back(ClippedName(element));
+        if (withState) band.Clipped.push_back(ClippedName(element));
         return;
       }
       TextItem item{left,          boxTop,           width, *height, std::move(text), element.Font,
                     element.Align, element.Multiline};
       item.Element = index;
-      if (Overflows(item)) band.Clipped.push_back(ClippedName(element));
+      if (withState && Overflows(item)) band.Clipped.push_back(ClippedName(element));
       band.Items.emplace_back(std::move(item));
       return;
     }
@@ -196,7 +199,7 @@ void BandBuilder::AddItem(const ElementDefinition& element, int index, double to
 bool BandBuilder::Overflows(const TextItem& label) const {
   if (!label.Multiline) {
     const std::string line = ShownOnOneLine(label.Text);
-    return !line.empty() && FMetrics.TextWidth(line, label.Font) > label.Width + kFitTolerance;
+    return !line.empty() && !FMetrics.FitsWidth(line, label.Font, label.Width + kFitTolerance);
   }
   std::size_t lines = 0, lastWithText = 0;
   for (const std::string& paragraph : Paragraphs(label.Text)) {

@@ -21,15 +21,18 @@ class BandBuilder {
               const FontMetrics& metrics);
 
   // `definition` is null for a section the layout does not define (a band of height 0).
-  // `room` is the height left on the page: a taller section is clipped to it.
-  Band Build(int section, const SectionDefinition* definition, double top, double room) const;
+  // `room` is the height left on the page: a taller section is clipped to it. Without
+  // `withState` the band carries its drawing items alone: no values, labels, fields or
+  // clipped labels.
+  Band Build(int section, const SectionDefinition* definition, double top, double room,
+             bool withState = true) const;
 
  private:
   void SnapshotValues(Band& band) const;
   void SnapshotFields(Band& band) const;
   // `index` is the element's place in its section's list.
   void AddItem(const ElementDefinition& element, int index, double top, double clipBottom,
-               int section, Band& band) const;
+               int section, bool withState, Band& band) const;
   std::string LabelText(const ElementDefinition& element, int section) const;
   // Whether `text` needs more than the label's box: wider than it on one line, or more lines
   // than its height holds when the label wraps.

@@ -134,7 +134,8 @@ struct ReportWriter::Impl {
 
   void Place(int number) {
     if (!CurrentPage) StartPage();  // a handler may have ended the page it was opened for
-    Band band = Builder.Build(number, SectionOf(number), Cursor, ContentBottom() - Cursor);
+    Band band = Builder.Build(number, SectionOf(number), Cursor, ContentBottom() - Cursor,
+                              Sink.WantsBandState());
     band.PageHeader = OpeningPage;
     if (!OpeningPage) NoteKeepTogether(number, band.Height);
     Cursor += band.Height;

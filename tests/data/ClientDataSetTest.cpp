@@ -311,6 +311,49 @@ TEST(DataSetEditing, AppendPostCancelAndEmpty) {
   EXPECT_EQ(Walk(*set), "n");
 }
 
+// Records keep equal texts once, shared, and small numbers in the cell with wide ones aside:
+// each record must still own its values, and values of every kind and size must come back as
+// they went in and sort as values do.
+TEST(DataSetEditing, RecordsKeepEveryKindAndSizeOfValueAndOwnTheirTexts) {
+  TjClientDataSet set;
+  set.AddFieldDef("Nome", TFieldType::ftString, 20);
+  set.AddFieldDef("Qualquer", TFieldType::ftUnknown);
+  set.AddFieldDef("Valor", TFieldType::ftFMTBcd, 0, 18, 2);
+  set.CreateDataSet();
+  const std::vector<Variant> values = {Variant(std::int64_t{-5}),
+                                       Variant(std::int64_t{1} << 40),
+                                       Variant(2.5),
+                                       Variant(-0.0),
+                                       Variant(3e9),
+                                       Variant(Decimal(-1234, 2)),
+                                       Variant(TDateTime(46000)),
+                                       Variant(TDateTime(46000.25)),
+                                       Variant(true),
+                                       Variant(Blob{std::string("a\0b", 3)}),
+                                       Variant("texto"),
+                                       Variant()};
+  const std::vector<Decimal> amounts = {Decimal(12345, 2), Decimal(-999999999999, 2)};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    set.AppendRecord({"igual", values[i], amounts[i % 2]});
+  }
+  set.First();
+  set.Edit();
+  set.FieldByName("Nome").SetAsString("outro");
+  set.Post();
+  EXPECT_EQ(Walk(set).substr(0, 15), "outroigualigual");
+  std::size_t i = 0;
+  for (set.First(); !set.Eof(); set.Next(), ++i) {
+    const Variant value = set.FieldByName("Qualquer").Value();
+    EXPECT_EQ(value.GetKind(), values[i].GetKind()) << i;
+    EXPECT_EQ(value.AsString(), values[i].AsString()) << i;
+    EXPECT_EQ(value.AsBytes(), values[i].AsBytes()) << i;
+    EXPECT_EQ(set.FieldByName("Valor").Value().AsDecimal(2), amounts[i % 2]) << i;
+  }
+  set.SetIndexFieldNames("Valor");
+  set.First();
+  EXPECT_EQ(set.FieldByName("Valor").AsString(), "-9999999999,99");
+}
+
 TEST(DataSetScale, AMillionRecordsIndexAndSearchQuickly) {
   TjClientDataSet set;
   set.AddFieldDef("Codigo", TFieldType::ftInteger);

@@ -231,6 +231,30 @@ TEST(SqliteEngine, ScriptsTransactionsPreparedStatementsAndTables) {
   EXPECT_EQ(db.Engine().Query("select * from A", {})->RecordCount(), 90);
 }
 
+// Statements are kept compiled between runs: a kept one must take each run's values, recover
+// from a failed run, follow the schema, and never keep the file locked against a writer.
+TEST(SqliteEngine, AStatementRunAgainTakesItsNewValuesAndHoldsNoLock) {
+  TestDatabase db{TestDatabase::Tables::None};
+  db.Engine().ExecuteScript("create table A (x integer);");
+  for (int i = 0; i < 5; ++i) db.Engine().Execute("insert into A (x) values (:x)", {i});
+  const std::string select = "select x from A where x >= :x order by x";
+  EXPECT_EQ(db.Engine().Query(select, {3})->RecordCount(), 2);
+  EXPECT_EQ(db.Engine().Query(select, {1})->RecordCount(), 4);
+  EXPECT_THROW(db.Engine().Query(select, {}), Exception);  // too few values
+  const auto again = db.Engine().Query(select, {4});
+  ASSERT_EQ(again->RecordCount(), 1);
+  EXPECT_EQ(again->Fields(0).AsInteger(), 4);
+  EXPECT_EQ(db.Engine().Query("select * from A where x = :x", {0})->FieldCount(), 1);
+
+  // A second connection writes while the first keeps its statements.
+  auto writer = OpenDatabase(db.Url(), OpenMode::ReadWriteCreate);
+  writer->Execute("insert into A (x) values (9)");
+  writer->ExecuteScript("alter table A add column y text default 'novo';");
+  EXPECT_EQ(db.Engine().Query(select, {4})->RecordCount(), 2);
+  EXPECT_EQ(db.Engine().Query("select * from A where x = :x", {9})->FieldByName("y").AsString(),
+            "novo");
+}
+
 TEST(DatabaseUrls, UnknownSchemesAreNamedWithoutTheRestOfTheUrl) {
   try {
     OpenDatabase("mysql://kdr:segredo@h/db", OpenMode::ReadOnly);

@@ -52,6 +52,24 @@ TEST_F(FontMetricsTest, WidthsAreNotRoundedToWholePoints) {
   EXPECT_NEAR(width, 7.497, 0.01);
 }
 
+// The quick answer from character widths must be the one shaping the line gives, also for
+// kerned pairs, accents, ligatures and bytes that are not text, right at the edge of the box.
+TEST_F(FontMetricsTest, FitsWidthAgreesWithTheShapedWidth) {
+  TFont bold = Font;
+  bold.Bold = true;
+  for (const TFont& font : {Font, bold}) {
+    for (const std::string& text :
+         {std::string("AVAVAVAV WAWAWA To Ty"), std::string("Competência ação 1.234,56"),
+          std::string("office fluffy"), kDescription, std::string("tab\there"),
+          std::string("inv\xff\xfelido")}) {
+      const double width = Metrics.TextWidth(text, font);
+      for (const double box : {width * 0.5, width - 0.01, width, width + 0.01, width * 1.5}) {
+        EXPECT_EQ(Metrics.FitsWidth(text, font, box), width <= box) << text << " in " << box;
+      }
+    }
+  }
+}
+
 TEST_F(FontMetricsTest, LineHeightSuitsTheFontSize) {
   const double height = Metrics.LineHeight(Font);
   EXPECT_GT(height, 9 * 96.0 / 72);

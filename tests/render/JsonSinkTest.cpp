@@ -98,6 +98,29 @@ TEST(JsonSinkTest, StreamedTextReadsLikeOneDocumentInTheDocumentedKeyOrder) {
   EXPECT_NE(text.find("\"pages\": [\n    {\n      \"number\": 1,"), std::string::npos) << text;
 }
 
+// Pages are written straight as text: every escape, empty object and array must read as the
+// library's own pretty form of the same document.
+TEST(JsonSinkTest, EscapesAndEmptyPartsAreWrittenAsTheLibraryWould) {
+  Band band = DetailBand();
+  band.Values = {{"pAspas", "\"citado\" \\ barra\ttab\nlinha\r\b\f"},
+                 {"pControle", std::string("nulo\0\x01\x1f\x7f fim", 13)},
+                 {"pAcento", "Ação – ✓"}};
+  band.Fields = {{"VAZIO", ""}, {"MESMO", "1"}, {"MESMO", "2"}};
+  band.Clipped = {"pAspas", "rótulo \"x\""};
+  Page withBands;
+  withBands.Number = 1;
+  withBands.Bands = {band, Band{}};
+  Page empty;
+  empty.Number = 2;
+  const std::string text = Render({withBands, empty}, {});
+  EXPECT_EQ(text, nlohmann::ordered_json::parse(text).dump(2, ' ', false) + "\n");
+  const json document = json::parse(text);
+  EXPECT_EQ(document["pages"][0]["bands"][0]["values"]["pControle"],
+            std::string("nulo\0\x01\x1f\x7f fim", 13));
+  EXPECT_EQ(document["pages"][0]["bands"][0]["fields"]["MESMO"], "2");
+  EXPECT_EQ(document["pages"][1]["bands"], json::array());
+}
+
 TEST(JsonSinkTest, EmptyRunIsStillAValidDocument) {
   const std::string text = Render({}, {});
   const json document = json::parse(text);

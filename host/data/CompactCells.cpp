@@ -1,0 +1,222 @@
+#include "data/CompactCells.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+
+#include "Exception.h"
+
+namespace {
+
+using Kind = Variant::Kind;
+
+// The kind byte: the value's kind in the low three bits; kSideTable when the value is in the
+// side table of values; a decimal's scale in bits four to six; kWide when the payload is the
+// index of the value's eight bytes rather than the value itself.
+constexpr std::uint8_t kKindBits = 0x07;
+constexpr std::uint8_t kSideTable = 0x08;
+constexpr std::uint8_t kWide = 0x80;
+constexpr int kScaleShift = 4;
+constexpr int kMaxCellScale = 7;
+
+std::uint8_t KindByte(Kind kind) {
+  return static_cast<std::uint8_t>(kind);
+}
+
+Kind KindOf(std::uint8_t byte) {
+  return static_cast<Kind>(byte & kKindBits);
+}
+
+int ScaleOf(std::uint8_t byte) {
+  return (byte >> kScaleShift) & kMaxCellScale;
+}
+
+bool FitsPayload(std::int64_t value) {
+  return value >= std::numeric_limits<std::int32_t>::min() &&
+         value <= std::numeric_limits<std::int32_t>::max();
+}
+
+char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+int CompareCaseInsensitive(const std::string& a, const std::string& b) {
+  const std::size_t length = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < length; ++i) {
+    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+template <typename T>
+int ThreeWay(T x, T y) {
+  return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+}  // namespace
+
+std::uint32_t CompactCells::Intern(const std::string& text) {
+  if (auto found = FTextIndex.find(text); found != FTextIndex.end()) return found->second;
+  if (FTexts.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw Exception("Textos demais no conjunto de dados");
+  }
+  const auto index = static_cast<std::uint32_t>(FTexts.size());
+  FTextIndex.emplace(FTexts.emplace_back(text), index);
+  return index;
+}
+
+CompactCells::Packed CompactCells::Wide(std::uint8_t kind, std::uint64_t bits) {
+  if (FWide.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw Exception("Valores demais no conjunto de dados");
+  }
+  FWide.push_back(bits);
+  return {static_cast<std::uint8_t>(kind | kWide), static_cast<std::uint32_t>(FWide.size() - 1)};
+}
+
+CompactCells::Packed CompactCells::Number(std::uint8_t kind, std::int64_t whole) {
+  if (FitsPayload(whole)) {
+    return {kind, static_cast<std::uint32_t>(static_cast<std::int32_t>(whole))};
+  }
+  return Wide(kind, static_cast<std::uint64_t>(whole));
+}
+
+CompactCells::Packed CompactCells::Pack(const Variant& value, int decimalScale) {
+  const Kind kind = value.GetKind();
+  switch (kind) {
+    case Kind::Null:
+      return {KindByte(kind), 0};
+    case Kind::Boolean:
+      return {KindByte(kind), value.AsBoolean() ? 1u : 0u};
+    case Kind::Text:
+      return {KindByte(kind), Intern(value.AsBytes())};
+    case Kind::Integer:
+      return Number(KindByte(kind), value.AsInt64());
+    case Kind::Float:
+    case Kind::DateTime: {
+      const double number = kind == Kind::Float ? value.AsFloat() : value.AsDateTime().Value();
+      // Codes read as floats and dates without a time are whole numbers; a negative zero
+      // keeps its sign aside.
+      if (std::trunc(number) == number && std::fabs(number) < 2147483647.0 &&
+          !(number == 0 && std::signbit(number))) {
+        return Number(KindByte(kind), static_cast<std::int64_t>(number));
+      }
+      return Wide(KindByte(kind), std::bit_cast<std::uint64_t>(number));
+    }
+    case Kind::Decimal:
+      if (decimalScale >= 0 && decimalScale <= kMaxCellScale) {
+        const auto kindByte =
+            static_cast<std::uint8_t>(KindByte(kind) | decimalScale << kScaleShift);
+        return Number(kindByte, value.AsDecimal(decimalScale).Unscaled());
+      }
+      break;
+    case Kind::Blob:
+      break;
+  }
+  if (FOthers.size() >= std::numeric_limits<std::uint32_t>::max()) {
+    throw Exception("Valores demais no conjunto de dados");
+  }
+  FOthers.push_back(value);
+  return {static_cast<std::uint8_t>(KindByte(kind) | kSideTable),
+          static_cast<std::uint32_t>(FOthers.size() - 1)};
+}
+
+void CompactCells::Store(std::size_t cell, Packed packed) {
+  Block& block = *FBlocks[cell / kBlockCells];
+  block.Kinds[cell % kBlockCells] = packed.Kind;
+  block.Payloads[cell % kBlockCells] = packed.Payload;
+}
+
+void CompactCells::Append(const Variant& value, int decimalScale) {
+  const Packed packed = Pack(value, decimalScale);
+  if (FSize == FBlocks.size() * kBlockCells) FBlocks.push_back(std::make_unique<Block>());
+  Store(FSize++, packed);
+}
+
+void CompactCells::Set(std::size_t cell, const Variant& value, int decimalScale) {
+  Store(cell, Pack(value, decimalScale));
+}
+
+std::int64_t CompactCells::WholeAt(std::size_t cell) const {
+  if ((KindAt(cell) & kWide) != 0) return static_cast<std::int64_t>(FWide[PayloadAt(cell)]);
+  return static_cast<std::int32_t>(PayloadAt(cell));
+}
+
+double CompactCells::DoubleAt(std::size_t cell) const {
+  if ((KindAt(cell) & kWide) != 0) return std::bit_cast<double>(FWide[PayloadAt(cell)]);
+  return static_cast<double>(static_cast<std::int32_t>(PayloadAt(cell)));
+}
+
+const std::string& CompactCells::Text(std::size_t cell) const {
+  return FTexts[PayloadAt(cell)];
+}
+
+Variant CompactCells::Get(std::size_t cell) const {
+  const std::uint8_t kind = KindAt(cell);
+  if ((kind & kSideTable) != 0) return FOthers[PayloadAt(cell)];
+  switch (KindOf(kind)) {
+    case Kind::Null:
+      return Variant();
+    case Kind::Integer:
+      return Variant(WholeAt(cell));
+    case Kind::Float:
+      return Variant(DoubleAt(cell));
+    case Kind::DateTime:
+      return Variant(TDateTime(DoubleAt(cell)));
+    case Kind::Boolean:
+      return Variant(PayloadAt(cell) != 0);
+    case Kind::Text:
+      return Variant(Text(cell));
+    case Kind::Decimal:
+      return Variant(Decimal(WholeAt(cell), ScaleOf(kind)));
+    case Kind::Blob:
+      break;
+  }
+  throw Exception("Valor de tipo desconhecido no conjunto de dados");
+}
+
+int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) const {
+  const std::uint8_t kindA = KindAt(a), kindB = KindAt(b);
+  if (KindOf(kindA) == KindOf(kindB) && ((kindA | kindB) & kSideTable) == 0) {
+    switch (KindOf(kindA)) {
+      case Kind::Null:
+        return 0;
+      case Kind::Integer:
+        return ThreeWay(WholeAt(a), WholeAt(b));
+      case Kind::Float:
+      case Kind::DateTime:
+        return ThreeWay(DoubleAt(a), DoubleAt(b));
+      case Kind::Text:
+        if (PayloadAt(a) == PayloadAt(b)) return 0;  // the same kept text
+        if (caseInsensitive) return CompareCaseInsensitive(Text(a), Text(b));
+        return ThreeWay(Text(a).compare(Text(b)), 0);
+      case Kind::Decimal:
+        return Decimal(WholeAt(a), ScaleOf(kindA)).Compare(Decimal(WholeAt(b), ScaleOf(kindB)));
+      default:
+        break;
+    }
+  }
+  return CompareValues(Get(a), Get(b), caseInsensitive);
+}
+
+int CompactCells::CompareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
+  if (caseInsensitive && a.GetKind() == Kind::Text && b.GetKind() == Kind::Text) {
+    return CompareCaseInsensitive(a.AsBytes(), b.AsBytes());
+  }
+  return Variant::Compare(a, b);
+}
+
+void CompactCells::Clear() {
+  FBlocks.clear();
+  FBlocks.shrink_to_fit();
+  FSize = 0;
+  FWide.clear();
+  FWide.shrink_to_fit();
+  FTextIndex.clear();
+  FTexts.clear();
+  FTexts.shrink_to_fit();
+  FOthers.clear();
+  FOthers.shrink_to_fit();
+}

@@ -1,0 +1,70 @@
+// The values of a client data set's records, kept compactly: a kind byte and four bytes per
+// value. Numbers and dates that fit 32 bits (codes, whole days, amounts in cents) sit in the
+// cell; wider ones keep their eight bytes aside. Equal texts are stored once per data set and
+// shared, so that a result set and the working sets copied from it hold no heap string per
+// value. Blobs, and decimals of no fixed scale, live in a side table of values. Cells grow in
+// fixed blocks rather than by doubling one array, which would need up to three times the
+// data's size while it moves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "Variant.h"
+
+class CompactCells {
+ public:
+  std::size_t Size() const { return FSize; }
+  // `decimalScale` is the scale every decimal of the value's field has (a decimal field's
+  // values are converted to it), or -1 when the field's decimals may have any scale.
+  void Append(const Variant& value, int decimalScale = -1);
+  void Set(std::size_t cell, const Variant& value, int decimalScale = -1);
+  Variant Get(std::size_t cell) const;
+  // Orders two cells as Variant::Compare does (texts without regard to ASCII case when asked),
+  // without rebuilding the values for the common same-kind cases.
+  int Compare(std::size_t a, std::size_t b, bool caseInsensitive) const;
+  // The same order for two values: Variant::Compare, texts without regard to ASCII case when
+  // asked.
+  static int CompareValues(const Variant& a, const Variant& b, bool caseInsensitive);
+  // Drops every value and every kept text.
+  void Clear();
+
+ private:
+  struct Packed {
+    std::uint8_t Kind;
+    std::uint32_t Payload;
+  };
+  static constexpr std::size_t kBlockCells = 16384;
+  struct Block {
+    std::uint8_t Kinds[kBlockCells];
+    std::uint32_t Payloads[kBlockCells];
+  };
+  std::uint8_t KindAt(std::size_t cell) const {
+    return FBlocks[cell / kBlockCells]->Kinds[cell % kBlockCells];
+  }
+  std::uint32_t PayloadAt(std::size_t cell) const {
+    return FBlocks[cell / kBlockCells]->Payloads[cell % kBlockCells];
+  }
+  void Store(std::size_t cell, Packed packed);
+  Packed Pack(const Variant& value, int decimalScale);
+  Packed Number(std::uint8_t kind, std::int64_t whole);
+  Packed Wide(std::uint8_t kind, std::uint64_t bits);
+  std::uint32_t Intern(const std::string& text);
+  // The cell's integer (an integer, or a decimal's unscaled value) and its double.
+  std::int64_t WholeAt(std::size_t cell) const;
+  double DoubleAt(std::size_t cell) const;
+  const std::string& Text(std::size_t cell) const;
+
+  std::vector<std::unique_ptr<Block>> FBlocks;
+  std::size_t FSize = 0;
+  std::deque<std::uint64_t> FWide;  // deques grow in chunks and keep their elements in place
+  std::deque<std::string> FTexts;
+  std::unordered_map<std::string_view, std::uint32_t> FTextIndex;
+  std::vector<Variant> FOthers;
+};
