@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "data/DatabaseUrl.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -160,7 +162,7 @@ int main(int argc, char** argv) {
     return RunChild(args);
   };
 
-  std::printf("banco %s, carga antes: %.1f\n", url.c_str(), LoadAverage());
+  std::printf("banco %s, carga antes: %.1f\n", MaskPasswords(url).c_str(), LoadAverage());
   std::printf("%-34s %9s %9s %9s %9s %9s\n", "medida", "tempo s", "CPU s", "pico MB", "RL/tempo",
               "RL/CPU");
 
