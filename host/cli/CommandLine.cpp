@@ -146,7 +146,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       line.Format = Once(line.Format, option, reader.ValueOf(option));
       const auto& formats = DocumentFormats();
       if (std::find(formats.begin(), formats.end(), *line.Format) == formats.end()) {
-        throw UsageError("formato desconhecido: " + *line.Format + " (pdf, png, txt, json ou xlsx)");
+        throw UsageError("formato desconhecido: " + *line.Format +
+                         " (pdf, png, txt, json ou xlsx)");
       }
     } else if (option == "--dpi" && forRun) {
       line.Dpi = static_cast<int>(PositiveNumber(option, reader.ValueOf(option)));
