@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "Exception.h"
 #include "SysUtils.h"
 #include "core/CivilTime.h"
+#include "data/ColumnTyping.h"
 
 namespace firebird {
 
@@ -147,6 +149,13 @@ int Statement::StatementType() {
 
 void Statement::PrepareColumns() {
   const auto count = static_cast<std::size_t>(FOutput.Count());
+  std::vector<std::string> names;
+  names.reserve(count);
+  for (std::size_t column = 0; column < count; ++column) {
+    const XSQLVAR& var = FOutput.Var(static_cast<int>(column));
+    names.emplace_back(var.aliasname, static_cast<std::size_t>(var.aliasname_length));
+  }
+  names = UniqueColumnNames(names);
   FColumnData.resize(count);
   FColumnNulls.assign(count, 0);
   for (std::size_t column = 0; column < count; ++column) {
@@ -157,19 +166,7 @@ void Statement::PrepareColumns() {
     var.sqldata = FColumnData[column].data();
     var.sqlind = &FColumnNulls[column];
     var.sqltype = static_cast<ISC_SHORT>(type | 1);  // always report nulls through sqlind
-    FShapes.push_back(ShapeOf(var, UniqueName(var)));
-  }
-}
-
-std::string Statement::UniqueName(const XSQLVAR& var) const {
-  std::string base(var.aliasname, static_cast<std::size_t>(var.aliasname_length));
-  if (base.empty()) base = "COLUNA" + std::to_string(FShapes.size() + 1);
-  std::string name = base;
-  for (int suffix = 1;; ++suffix) {
-    const bool taken = std::any_of(FShapes.begin(), FShapes.end(),
-                                   [&](const FieldShape& s) { return SameText(s.Name, name); });
-    if (!taken) return name;
-    name = base + "_" + std::to_string(suffix);
+    FShapes.push_back(ShapeOf(var, std::move(names[column])));
   }
 }
 
