@@ -9,6 +9,7 @@
 #include "SysUtils.h"
 #include "core/CivilTime.h"
 #include "data/ColumnTyping.h"
+#include "data/EngineMessages.h"
 
 namespace firebird {
 
@@ -81,7 +82,8 @@ Statement::Statement(Connection& connection, isc_tr_handle* transaction, std::st
   FInputNulls.assign(FDescribedTypes.size(), 0);
   FType = StatementType();
   if (connection.ReadOnly() && !IsSelect()) {
-    throw EDatabaseError(kReadOnlyRefusal + "\nComando: " + FStatement);
+    throw EDatabaseError(WriteRefusedMessage("só consultas são aceitas") +
+                         "\nComando: " + FStatement);
   }
   PrepareColumns();
 }
