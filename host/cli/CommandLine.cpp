@@ -144,8 +144,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       if (line.Output->empty()) throw UsageError("a opção -o precisa de um nome de arquivo");
     } else if (option == "--format" && forRun) {
       line.Format = Once(line.Format, option, reader.ValueOf(option));
-      const auto& formats = DocumentFormats();
-      if (std::find(formats.begin(), formats.end(), *line.Format) == formats.end()) {
+      if (!IsDocumentFormat(*line.Format)) {
         throw UsageError("formato desconhecido: " + *line.Format +
                          " (pdf, png, txt, json ou xlsx)");
       }

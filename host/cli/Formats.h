@@ -14,6 +14,7 @@
 
 // The formats `kdr run` writes (pdf, png, txt, json, xlsx), in the order the help names them.
 const std::vector<std::string>& DocumentFormats();
+bool IsDocumentFormat(const std::string& format);
 
 // The format of a run: --format, else the extension of -o, else txt.
 std::string ChooseFormat(const std::optional<std::string>& format,
