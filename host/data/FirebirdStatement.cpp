@@ -356,9 +356,7 @@ void Statement::Bind(int index, const Variant& value, isc_tr_handle* transaction
       type = SQL_DOUBLE;
       break;
     case Variant::Kind::Decimal: {
-      // As text with every decimal it has: the server converts it exactly.
-      std::string text = value.AsString();
-      std::replace(text.begin(), text.end(), ',', '.');
+      const std::string text = DecimalSqlText(value);
       buffer.assign(text.begin(), text.end());
       var.sqlsubtype = kUtf8;
       var.sqllen = static_cast<ISC_SHORT>(text.size());

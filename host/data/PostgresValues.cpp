@@ -9,6 +9,7 @@
 #include "core/DateText.h"
 #include "core/NumberText.h"
 #include "data/EngineMessages.h"
+#include "data/StatementParameters.h"
 
 namespace {
 
@@ -108,8 +109,7 @@ PostgresParameters::PostgresParameters(const std::vector<Variant>& values, bool 
         break;
       }
       case Variant::Kind::Decimal:
-        text = value.AsString();  // every decimal it has, with a comma
-        for (char& c : text) c = c == ',' ? '.' : c;
+        text = DecimalSqlText(value);
         type = kNumeric;
         break;
       case Variant::Kind::DateTime:

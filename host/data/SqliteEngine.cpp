@@ -124,8 +124,7 @@ void Bind(sqlite3* database, sqlite3_stmt* handle, const NamedParameters& parame
         result = sqlite3_bind_double(handle, slot, value.AsFloat());
         break;
       case Variant::Kind::Decimal: {
-        std::string text = value.AsString();  // every decimal it has, with a comma
-        for (char& c : text) c = c == ',' ? '.' : c;
+        const std::string text = DecimalSqlText(value);
         result = sqlite3_bind_text(handle, slot, text.c_str(), static_cast<int>(text.size()),
                                    SQLITE_TRANSIENT);
         break;

@@ -88,3 +88,9 @@ std::vector<Variant> ValuesPerOccurrence(const NamedParameters& parameters,
   for (std::size_t index : parameters.Occurrences) result.push_back(byName[index]);
   return result;
 }
+
+std::string DecimalSqlText(const Variant& value) {
+  std::string text = value.AsString();  // plain, with a decimal comma
+  for (char& c : text) c = c == ',' ? '.' : c;
+  return text;
+}
