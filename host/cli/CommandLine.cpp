@@ -144,9 +144,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       if (line.Output->empty()) throw UsageError("a opção -o precisa de um nome de arquivo");
     } else if (option == "--format" && forRun) {
       line.Format = Once(line.Format, option, reader.ValueOf(option));
-      const auto& formats = DocumentFormats();
-      if (std::find(formats.begin(), formats.end(), *line.Format) == formats.end()) {
-        throw UsageError("formato desconhecido: " + *line.Format + " (pdf, png, txt, json ou xlsx)");
+      if (!IsDocumentFormat(*line.Format)) {
+        throw UsageError("formato desconhecido: " + *line.Format +
+                         " (pdf, png, txt, json ou xlsx)");
       }
     } else if (option == "--dpi" && forRun) {
       line.Dpi = static_cast<int>(PositiveNumber(option, reader.ValueOf(option)));

@@ -1,5 +1,6 @@
 #include "cli/Formats.h"
 
+#include <algorithm>
 #include <cctype>
 #include <iostream>
 
@@ -29,6 +30,11 @@ std::string PageFileName(const std::filesystem::path& output, int page) {
 const std::vector<std::string>& DocumentFormats() {
   static const std::vector<std::string> formats{"pdf", "png", "txt", "json", "xlsx"};
   return formats;
+}
+
+bool IsDocumentFormat(const std::string& format) {
+  const auto& formats = DocumentFormats();
+  return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
 
 std::vector<std::filesystem::path> PageFilesBeyond(const std::filesystem::path& output, int pages) {

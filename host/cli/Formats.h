@@ -12,8 +12,9 @@
 #include "page/Page.h"
 #include "render/FontMetrics.h"
 
-// The formats `kdr run` writes (pdf, png, txt, json), in the order the help names them.
+// The formats `kdr run` writes (pdf, png, txt, json, xlsx), in the order the help names them.
 const std::vector<std::string>& DocumentFormats();
+bool IsDocumentFormat(const std::string& format);
 
 // The format of a run: --format, else the extension of -o, else txt.
 std::string ChooseFormat(const std::optional<std::string>& format,

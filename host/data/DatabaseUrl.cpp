@@ -11,21 +11,6 @@ int HexValue(char c) {
   return -1;
 }
 
-std::string PercentDecoded(const std::string& text) {
-  std::string decoded;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
-    const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
-    if (low >= 0) {
-      decoded += static_cast<char>(high * 16 + low);
-      i += 2;
-    } else {
-      decoded += text[i];
-    }
-  }
-  return decoded;
-}
-
 void ReplaceAll(std::string& text, const std::string& secret) {
   if (secret.empty()) return;
   for (auto at = text.find(secret); at != std::string::npos; at = text.find(secret, at + 3)) {
@@ -66,11 +51,28 @@ std::string MaskPasswords(const std::string& url) {
   return masked;
 }
 
+std::optional<std::string> PercentDecoded(const std::string& text) {
+  std::string decoded;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      decoded += text[i];
+      continue;
+    }
+    const int high = i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
+    const int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+    if (low < 0) return std::nullopt;
+    decoded += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return decoded;
+}
+
 std::string ScrubPasswords(std::string message, const std::string& url) {
   for (const TextSpan& span : PasswordSpans(url)) {
     const std::string written = url.substr(span.Begin, span.End - span.Begin);
     ReplaceAll(message, written);
-    ReplaceAll(message, PercentDecoded(written));
+    // A client library refuses a URL it cannot decode, naming it only as written.
+    if (const auto decoded = PercentDecoded(written)) ReplaceAll(message, *decoded);
   }
   return message;
 }

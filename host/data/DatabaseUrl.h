@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,3 +24,7 @@ KDR_API std::string MaskPasswords(const std::string& url);
 // A message from a database client library about `url`, with every password the URL carries
 // (as written and percent-decoded) replaced by "***".
 KDR_API std::string ScrubPasswords(std::string message, const std::string& url);
+
+// `text` with each %XX written as the byte it stands for; nothing when a '%' is not followed by
+// two hexadecimal digits.
+std::optional<std::string> PercentDecoded(const std::string& text);

@@ -13,8 +13,6 @@
 namespace firebird {
 
 constexpr unsigned short kDialect = SQL_DIALECT_V6;
-inline const std::string kReadOnlyRefusal =
-    "Comando recusado: um relatório só lê o banco de dados, e este comando o alteraria";
 
 // --- status vectors -----------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "Exception.h"
+#include "data/EngineMessages.h"
 
 namespace firebird {
 
@@ -59,7 +60,7 @@ void Connection::End(bool commit) {
 void Connection::Fail(const Status& status, const std::string& statement) const {
   const std::string command = statement.empty() ? "" : "\nComando: " + statement;
   if (status.Has(isc_read_only_trans)) {
-    throw EDatabaseError(kReadOnlyRefusal + " (" + status.Text() + ")" + command);
+    throw EDatabaseError(WriteRefusedMessage(status.Text()) + command);
   }
   if (status.Has(isc_dsql_relation_err)) {
     throw EDatabaseError("Tabela inexistente no banco Firebird " + FUrl.AttachName() + ": " +

@@ -5,6 +5,7 @@
 #include "SysUtils.h"
 #include "data/FirebirdConnection.h"
 #include "data/FirebirdStatement.h"
+#include "data/SqlText.h"
 
 namespace {
 
@@ -16,25 +17,23 @@ std::vector<std::string> SplitScript(const std::string& script) {
     if (!Trim(current).empty()) statements.push_back(Trim(current));
     current.clear();
   };
-  for (std::size_t i = 0; i < script.size(); ++i) {
+  for (std::size_t i = 0; i < script.size();) {
     const char c = script[i];
-    if (c == '\'' || c == '"') {
-      const std::size_t close = script.find(c, i + 1);
-      const std::size_t end = close == std::string::npos ? script.size() : close + 1;
-      current.append(script, i, end - i);
-      i = end - 1;
-    } else if (c == '-' && i + 1 < script.size() && script[i + 1] == '-') {
-      const std::size_t lineEnd = script.find('\n', i);
-      i = lineEnd == std::string::npos ? script.size() : lineEnd;
-      current += '\n';
-    } else if (c == '/' && i + 1 < script.size() && script[i + 1] == '*') {
-      const std::size_t close = script.find("*/", i + 2);
-      i = close == std::string::npos ? script.size() : close + 1;
-      current += ' ';
-    } else if (c == ';') {
-      flush();
+    if (const std::size_t past = SkipSqlNonCode(script, i); past != i) {
+      // A literal or quoted name is kept whole; a comment leaves a blank in its place.
+      if (c == '\'' || c == '"') {
+        current.append(script, i, past - i);
+      } else {
+        current += ' ';
+      }
+      i = past;
     } else {
-      current += c;
+      if (c == ';') {
+        flush();
+      } else {
+        current += c;
+      }
+      ++i;
     }
   }
   flush();

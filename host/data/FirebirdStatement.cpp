@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "Exception.h"
 #include "SysUtils.h"
 #include "core/CivilTime.h"
+#include "data/ColumnTyping.h"
+#include "data/EngineMessages.h"
 
 namespace firebird {
 
@@ -79,7 +82,8 @@ Statement::Statement(Connection& connection, isc_tr_handle* transaction, std::st
   FInputNulls.assign(FDescribedTypes.size(), 0);
   FType = StatementType();
   if (connection.ReadOnly() && !IsSelect()) {
-    throw EDatabaseError(kReadOnlyRefusal + "\nComando: " + FStatement);
+    throw EDatabaseError(WriteRefusedMessage("só consultas são aceitas") +
+                         "\nComando: " + FStatement);
   }
   PrepareColumns();
 }
@@ -147,6 +151,13 @@ int Statement::StatementType() {
 
 void Statement::PrepareColumns() {
   const auto count = static_cast<std::size_t>(FOutput.Count());
+  std::vector<std::string> names;
+  names.reserve(count);
+  for (std::size_t column = 0; column < count; ++column) {
+    const XSQLVAR& var = FOutput.Var(static_cast<int>(column));
+    names.emplace_back(var.aliasname, static_cast<std::size_t>(var.aliasname_length));
+  }
+  names = UniqueColumnNames(names);
   FColumnData.resize(count);
   FColumnNulls.assign(count, 0);
   for (std::size_t column = 0; column < count; ++column) {
@@ -157,19 +168,7 @@ void Statement::PrepareColumns() {
     var.sqldata = FColumnData[column].data();
     var.sqlind = &FColumnNulls[column];
     var.sqltype = static_cast<ISC_SHORT>(type | 1);  // always report nulls through sqlind
-    FShapes.push_back(ShapeOf(var, UniqueName(var)));
-  }
-}
-
-std::string Statement::UniqueName(const XSQLVAR& var) const {
-  std::string base(var.aliasname, static_cast<std::size_t>(var.aliasname_length));
-  if (base.empty()) base = "COLUNA" + std::to_string(FShapes.size() + 1);
-  std::string name = base;
-  for (int suffix = 1;; ++suffix) {
-    const bool taken = std::any_of(FShapes.begin(), FShapes.end(),
-                                   [&](const FieldShape& s) { return SameText(s.Name, name); });
-    if (!taken) return name;
-    name = base + "_" + std::to_string(suffix);
+    FShapes.push_back(ShapeOf(var, std::move(names[column])));
   }
 }
 
@@ -357,9 +356,7 @@ void Statement::Bind(int index, const Variant& value, isc_tr_handle* transaction
       type = SQL_DOUBLE;
       break;
     case Variant::Kind::Decimal: {
-      // As text with every decimal it has: the server converts it exactly.
-      std::string text = value.AsString();
-      std::replace(text.begin(), text.end(), ',', '.');
+      const std::string text = DecimalSqlText(value);
       buffer.assign(text.begin(), text.end());
       var.sqlsubtype = kUtf8;
       var.sqllen = static_cast<ISC_SHORT>(text.size());

@@ -33,7 +33,6 @@ class Statement {
 
   // Field shapes and buffers for the result columns; names made unique as the host does.
   void PrepareColumns();
-  std::string UniqueName(const XSQLVAR& var) const;
   static FieldShape ShapeOf(const XSQLVAR& var, std::string name);
   bool Fetch();
   Variant Cell(int column, isc_tr_handle* transaction);

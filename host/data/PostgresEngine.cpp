@@ -2,7 +2,6 @@
 
 #include <libpq-fe.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -11,6 +10,7 @@
 #include "data/DatabaseUrl.h"
 #include "data/EngineMessages.h"
 #include "data/PostgresValues.h"
+#include "data/SqlText.h"
 #include "data/StatementParameters.h"
 
 namespace {
@@ -48,13 +48,13 @@ std::string FirstWord(const std::string& statement) {
   std::size_t i = 0;
   while (i < statement.size()) {
     const char c = statement[i];
+    // A comment is skipped; a quoted run is where the word would be.
+    const bool comment = c == '-' || c == '/';
+    const std::size_t pastComment = comment ? SkipSqlNonCode(statement, i) : i;
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '(') {
       ++i;
-    } else if (statement.compare(i, 2, "--") == 0) {
-      i = std::min(statement.find('\n', i), statement.size());
-    } else if (statement.compare(i, 2, "/*") == 0) {
-      const auto close = statement.find("*/", i + 2);
-      i = close == std::string::npos ? statement.size() : close + 2;
+    } else if (pastComment != i) {
+      i = pastComment;
     } else {
       break;
     }

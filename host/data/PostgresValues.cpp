@@ -8,6 +8,8 @@
 #include "Exception.h"
 #include "core/DateText.h"
 #include "core/NumberText.h"
+#include "data/EngineMessages.h"
+#include "data/StatementParameters.h"
 
 namespace {
 
@@ -70,12 +72,6 @@ std::string DeclaredType(Oid type, int modifier) {
   }
 }
 
-[[noreturn]] void BadValue(const ColumnPlan& plan, const std::string& shown, const char* kind,
-                           const std::string& statement) {
-  throw EDatabaseError("Valor \"" + shown + "\" da coluna " + plan.Shape.Name + " não é " + kind +
-                       "\nComando: " + statement);
-}
-
 struct FreeMemory {
   void operator()(unsigned char* bytes) const { PQfreemem(bytes); }
 };
@@ -113,8 +109,7 @@ PostgresParameters::PostgresParameters(const std::vector<Variant>& values, bool 
         break;
       }
       case Variant::Kind::Decimal:
-        text = value.AsString();  // every decimal it has, with a comma
-        for (char& c : text) c = c == ',' ? '.' : c;
+        text = DecimalSqlText(value);
         type = kNumeric;
         break;
       case Variant::Kind::DateTime:
@@ -168,22 +163,23 @@ Variant ReadPostgresCell(const pg_result* result, int row, int column, const Col
     case TFieldType::ftInteger:
     case TFieldType::ftLargeint:
       if (const auto number = number_text::ParseInteger(text)) return Variant(*number);
-      BadValue(plan, text, "um número inteiro", statement);
+      FailColumnValue(plan.Shape.Name, text, "um número inteiro", statement);
     case TFieldType::ftFloat:
       if (const auto number = number_text::ParseFloat(text)) return Variant(*number);
-      BadValue(plan, text, "um número", statement);
+      FailColumnValue(plan.Shape.Name, text, "um número", statement);
     case TFieldType::ftFMTBcd:
       try {
         return Variant(Decimal::Parse(text, plan.Shape.Scale));
       } catch (const Exception&) {
-        BadValue(plan, text, "um número decimal de até 18 dígitos", statement);
+        FailColumnValue(plan.Shape.Name, text, "um número decimal de até 18 dígitos", statement);
       }
     case TFieldType::ftDate:
     case TFieldType::ftDateTime: {
       // A moment with a time zone comes in the session's zone, "+00" or "-03:00" after it.
       const auto zone = text.find_first_of("+-", 19);
       const auto value = date_text::ParseIsoDateTime(text.substr(0, zone));
-      if (!value) BadValue(plan, text, "uma data do calendário do relatório", statement);
+      if (!value)
+        FailColumnValue(plan.Shape.Name, text, "uma data do calendário do relatório", statement);
       return Variant(plan.Shape.Type == TFieldType::ftDate ? value->DateOnly() : *value);
     }
     case TFieldType::ftBlob: {

@@ -5,6 +5,7 @@
 #include "core/DateText.h"
 #include "core/NumberText.h"
 #include "data/FieldConversion.h"
+#include "data/StatementParameters.h"
 
 namespace {
 
@@ -43,11 +44,8 @@ std::string ValorParaSQL(const Variant& value) {
       std::snprintf(buffer, sizeof buffer, "%.15g", value.AsFloat());
       return buffer;
     }
-    case Variant::Kind::Decimal: {
-      std::string text = value.AsString();  // plain, every decimal, with a comma
-      for (char& c : text) c = c == ',' ? '.' : c;
-      return text;
-    }
+    case Variant::Kind::Decimal:
+      return DecimalSqlText(value);
     case Variant::Kind::DateTime:
       return "'" + date_text::ToIsoText(value.AsDateTime()) + "'";
     case Variant::Kind::Text:

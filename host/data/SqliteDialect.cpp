@@ -1,8 +1,9 @@
 #include "data/SqliteDialect.h"
 
-#include <algorithm>
 #include <cctype>
 #include <vector>
+
+#include "data/SqlText.h"
 
 namespace {
 
@@ -23,27 +24,8 @@ bool IsWordPart(char c) {
 
 // The position just past a quoted run, a comment, or the character at `at`.
 std::size_t SkipToken(const std::string& s, std::size_t at) {
-  const char c = s[at];
-  if (c == '\'' || c == '"') {
-    std::size_t i = at + 1;
-    while (i < s.size()) {
-      if (s[i] == c) {
-        if (i + 1 < s.size() && s[i + 1] == c) {
-          i += 2;
-          continue;
-        }
-        return i + 1;
-      }
-      ++i;
-    }
-    return s.size();
-  }
-  if (s.compare(at, 2, "--") == 0) return std::min(s.find('\n', at), s.size());
-  if (s.compare(at, 2, "/*") == 0) {
-    const auto close = s.find("*/", at + 2);
-    return close == std::string::npos ? s.size() : close + 2;
-  }
-  return at + 1;
+  const std::size_t past = SkipSqlNonCode(s, at);
+  return past == at ? at + 1 : past;
 }
 
 // The position of the ')' that closes the '(' at `open`, or npos.

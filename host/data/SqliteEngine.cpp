@@ -124,8 +124,7 @@ void Bind(sqlite3* database, sqlite3_stmt* handle, const NamedParameters& parame
         result = sqlite3_bind_double(handle, slot, value.AsFloat());
         break;
       case Variant::Kind::Decimal: {
-        std::string text = value.AsString();  // every decimal it has, with a comma
-        for (char& c : text) c = c == ',' ? '.' : c;
+        const std::string text = DecimalSqlText(value);
         result = sqlite3_bind_text(handle, slot, text.c_str(), static_cast<int>(text.size()),
                                    SQLITE_TRANSIENT);
         break;
@@ -162,12 +161,6 @@ std::string ColumnText(sqlite3_stmt* handle, int column) {
              : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(handle, column)));
 }
 
-[[noreturn]] void BadValue(const ColumnPlan& plan, const std::string& shown, const char* kind,
-                           const std::string& statement) {
-  DatabaseError("Valor \"" + shown + "\" da coluna " + plan.Shape.Name + " não é " + kind,
-                statement);
-}
-
 Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, StorageClass storage,
                  const std::string& statement) {
   if (storage == StorageClass::Null) return Variant();
@@ -185,7 +178,7 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
       } else if (storage == StorageClass::Text) {
         if (const auto number = number_text::ParseInteger(text)) return Variant(*number);
       }
-      BadValue(plan, text, "um número inteiro", statement);
+      FailColumnValue(plan.Shape.Name, text, "um número inteiro", statement);
     }
     case TFieldType::ftFloat: {
       if (storage == StorageClass::Integer || storage == StorageClass::Float) {
@@ -193,7 +186,7 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
       }
       const std::string text = ColumnText(handle, column);
       if (const auto number = number_text::ParseFloat(text)) return Variant(*number);
-      BadValue(plan, text, "um número", statement);
+      FailColumnValue(plan.Shape.Name, text, "um número", statement);
     }
     case TFieldType::ftFMTBcd: {
       if (storage == StorageClass::Integer) {
@@ -206,7 +199,7 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
       try {
         return Variant(Decimal::Parse(text, plan.Shape.Scale));
       } catch (const Exception&) {
-        BadValue(plan, text, "um número decimal", statement);
+        FailColumnValue(plan.Shape.Name, text, "um número decimal", statement);
       }
     }
     case TFieldType::ftDate:
@@ -214,7 +207,9 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
       const std::string text = ColumnText(handle, column);
       const auto value =
           storage == StorageClass::Text ? date_text::ParseIsoDateTime(text) : std::nullopt;
-      if (!value) BadValue(plan, text, "uma data (aaaa-mm-dd ou aaaa-mm-dd hh:mm:ss)", statement);
+      if (!value)
+        FailColumnValue(plan.Shape.Name, text, "uma data (aaaa-mm-dd ou aaaa-mm-dd hh:mm:ss)",
+                        statement);
       return Variant(plan.Shape.Type == TFieldType::ftDate ? value->DateOnly() : *value);
     }
     case TFieldType::ftBlob: {
@@ -229,7 +224,7 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
       try {
         return Variant(Variant(text).AsBoolean());
       } catch (const Exception&) {
-        BadValue(plan, text, "um valor lógico", statement);
+        FailColumnValue(plan.Shape.Name, text, "um valor lógico", statement);
       }
     }
     case TFieldType::ftString:

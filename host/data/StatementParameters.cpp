@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "data/SqlText.h"
 
 namespace {
 
@@ -10,22 +11,6 @@ bool IsNameStart(char c) {
 }
 bool IsNamePart(char c) {
   return IsNameStart(c) || (c >= '0' && c <= '9');
-}
-
-// The position just past a quoted run that starts at `at` with `quote` ('' and "" escape it).
-std::size_t SkipQuoted(const std::string& text, std::size_t at, char quote) {
-  std::size_t i = at + 1;
-  while (i < text.size()) {
-    if (text[i] == quote) {
-      if (i + 1 < text.size() && text[i + 1] == quote) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
-  }
-  return text.size();
 }
 
 // `occurrence` counts the placeholders before this one.
@@ -56,14 +41,8 @@ NamedParameters RewriteNamedParameters(const std::string& statement, Placeholder
   };
   while (i < s.size()) {
     const char c = s[i];
-    if (c == '\'' || c == '"') {
-      i = SkipQuoted(s, i, c);
-    } else if (c == '-' && i + 1 < s.size() && s[i + 1] == '-') {
-      const std::size_t lineEnd = s.find('\n', i);
-      i = lineEnd == std::string::npos ? s.size() : lineEnd;
-    } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
-      const std::size_t close = s.find("*/", i + 2);
-      i = close == std::string::npos ? s.size() : close + 2;
+    if (const std::size_t past = SkipSqlNonCode(s, i); past != i) {
+      i = past;
     } else if (c == ':' && i + 1 < s.size() && s[i + 1] == ':') {
       i += 2;  // a cast, "x::integer"
       while (i < s.size() && IsNamePart(s[i])) ++i;
@@ -108,4 +87,10 @@ std::vector<Variant> ValuesPerOccurrence(const NamedParameters& parameters,
   result.reserve(parameters.Occurrences.size());
   for (std::size_t index : parameters.Occurrences) result.push_back(byName[index]);
   return result;
+}
+
+std::string DecimalSqlText(const Variant& value) {
+  std::string text = value.AsString();  // plain, with a decimal comma
+  for (char& c : text) c = c == ',' ? '.' : c;
+  return text;
 }

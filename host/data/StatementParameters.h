@@ -33,3 +33,7 @@ KDR_API std::vector<Variant> ValuesForNames(const NamedParameters& parameters,
 // One value per placeholder, for engines whose placeholders are positional.
 KDR_API std::vector<Variant> ValuesPerOccurrence(const NamedParameters& parameters,
                                                  const std::vector<Variant>& values);
+
+// A decimal value as a statement's text gives a number: every decimal it has, with a point, so
+// that the engine converts it exactly.
+std::string DecimalSqlText(const Variant& value);

@@ -1,6 +1,5 @@
 #include "serve/ReportServer.h"
 
-#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -41,11 +40,6 @@ std::string ContentTypeOf(const std::string& format) {
   if (format == "json") return kJson;
   if (format == "xlsx") return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
   return "application/octet-stream";
-}
-
-bool KnownFormat(const std::string& format) {
-  const auto& formats = DocumentFormats();
-  return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
 
 // `kdr: message` followed by a blank line and the usage: the message alone.
@@ -251,7 +245,7 @@ void ReportServer::Routes() {
                if (!params.is_object()) {
                  return SendMessage(response, 400, "params deve ser um objeto de nome para valor.");
                }
-               if (!format.is_string() || !KnownFormat(format.get<std::string>())) {
+               if (!format.is_string() || !IsDocumentFormat(format.get<std::string>())) {
                  return SendMessage(response, 400, "Formato desconhecido.");
                }
                SendRun(*report, Dump(params), format.get<std::string>(), response);
@@ -278,7 +272,7 @@ void ReportServer::Routes() {
                                    "Esta visualização expirou: execute o relatório de novo.");
               }
               const std::string format = request.matches[2];
-              if (!KnownFormat(format) || format == "png") {
+              if (!IsDocumentFormat(format) || format == "png") {
                 return SendMessage(response, 400, "Formato desconhecido.");
               }
               const ListedReport* report = FCatalog.Find(run->Report);

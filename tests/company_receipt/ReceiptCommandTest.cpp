@@ -15,8 +15,7 @@
 #include "company_receipt/Sections.h"
 #include "support/DocumentBands.h"
 #include "support/KdrProcess.h"
-#include "support/TestDatabase.h"
-#include "support/TestOffice.h"
+#include "support/ReceiptOffice.h"
 
 using namespace protocolo_empresa;
 
@@ -25,28 +24,12 @@ using nlohmann::json;
 
 namespace {
 
-class ReceiptCommand : public ::testing::Test {
+class ReceiptCommand : public receipt::ReceiptTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kdr-receipt-XXXXXX";
-    FFolder = mkdtemp(pattern);
-    FData.Places().Add(office::Company{.Code = 1, .Name = "Padaria Pão Quente"});
-    FData.Add(office::Establishment{.Name = std::nullopt,
-                                    .RegistrationType = std::nullopt,
-                                    .Registration = std::nullopt,
-                                    .Complement = std::nullopt,
-                                    .AreaCode = std::nullopt,
-                                    .Phone = std::nullopt});
-    FData.Add(Protocolo(7, "Guias de março", "2026-03-02"))
-        .Add(Protocolo(8, "Folha", "2026-03-01"));
+    ReceiptTest::SetUp();
+    FData.Add(Protocolo(8, "Folha", "2026-03-01"));
     FData
-        .Add(office::Item{.Protocol = 7,
-                          .Sequence = 1,
-                          .Description = "DAS - Simples Nacional",
-                          .Value = "1234.50",
-                          .Due = "2026-03-20",
-                          .Competence = "2026-02-01",
-                          .Launched = "2026-03-02"})
         .Add(office::Item{.Protocol = 7,
                           .Sequence = 2,
                           .Description = "FGTS",
@@ -61,24 +44,6 @@ class ReceiptCommand : public ::testing::Test {
                           .Due = std::nullopt,
                           .Competence = "2026-02-01",
                           .Launched = "2026-03-01"});
-  }
-  void TearDown() override { fs::remove_all(FFolder); }
-
-  // A protocol of company 1's establishment 1 with no type, delivery kind or nature.
-  static office::Protocol Protocolo(int code, const std::string& note,
-                                    const std::string& launched) {
-    return office::Protocol{.Code = code,
-                            .Type = std::nullopt,
-                            .Note = note,
-                            .Launched = launched,
-                            .DeliveryKind = std::nullopt,
-                            .Nature = std::nullopt};
-  }
-
-  std::string Url() const { return FOffice.Url(); }
-
-  Outcome Kdr(const std::vector<std::string>& arguments) const {
-    return RunKdr(arguments, FFolder);
   }
 
   // The receipt of March 2026, written to `output` ("-": standard output).
@@ -103,10 +68,6 @@ class ReceiptCommand : public ::testing::Test {
     }
     return Kdr(arguments);
   }
-
-  TestDatabase FOffice;
-  office::TestOffice FData{FOffice.Engine()};
-  fs::path FFolder;
 };
 
 std::vector<int> Sections(const json& document) {

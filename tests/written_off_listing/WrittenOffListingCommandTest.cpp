@@ -15,20 +15,12 @@ namespace {
 
 const std::string kBaixa = "KdrBaixaProtocolo";
 
-// Five protocols written off in March 2026 by three users, one pending and one written off in
-// April (neither listed).
+// The office of AddMarchWriteOffs: five protocols written off in March 2026, two not listed.
 class WrittenOffListingTest : public listing::ListingTest {
  protected:
   void SetUp() override {
     ListingTest::SetUp();
-    // Codigo, Empresa, Estab, Lancamento, Cadastro, Usuario, Baixa, UsuarioBaixa, Recebedor, Tipo
-    Add({101, 1, 1, "2026-02-20", "2026-02-20 09:00:00", 7, "2026-03-05 10:00:00", 8, "Carlos", 1});
-    Add({102, 1, 2, "2026-02-10", "2026-02-10 09:00:00", 7, "2026-03-02 09:30:00", 7, "Rita", 2});
-    Add({103, 2, 1, "2026-02-25", "2026-02-25 09:00:00", 7, "2026-03-05 16:00:00", 7, "Paulo", 1});
-    Add({104, 1, 1, "2026-02-05", "2026-02-05 09:00:00", 7, "2026-03-02 11:00:00", 9, "Carlos", 1});
-    Add({105, 1, 1, "2026-03-01", "2026-03-01 09:00:00", 7, "", 0, "", 1});
-    Add({106, 2, 1, "2026-03-01", "2026-03-01 09:00:00", 7, "2026-04-02 10:00:00", 7, "Paulo", 1});
-    Add({107, 1, 2, "2026-01-15", "2026-01-15 09:00:00", 7, "2026-03-20 08:00:00", 7, "Rita", 1});
+    AddMarchWriteOffs();
   }
 
   json List(const std::vector<std::string>& parameters) const {

@@ -23,12 +23,7 @@ class ListingWorkbookTest : public listing::ListingTest {
  protected:
   void SetUp() override {
     ListingTest::SetUp();
-    // Codigo, Empresa, Estab, Lancamento, Cadastro, Usuario, Baixa, UsuarioBaixa, Recebedor, Tipo
-    Add({101, 1, 1, "2026-02-20", "2026-02-20 09:00:00", 7, "2026-03-05 10:00:00", 8, "Carlos", 1});
-    Add({102, 1, 2, "2026-02-10", "2026-02-10 09:00:00", 7, "2026-03-02 09:30:00", 7, "Rita", 2});
-    Add({103, 2, 1, "2026-02-25", "2026-02-25 09:00:00", 7, "2026-03-05 16:00:00", 7, "Paulo", 1});
-    Add({104, 1, 1, "2026-02-05", "2026-02-05 09:00:00", 7, "2026-03-02 11:00:00", 9, "Carlos", 1});
-    Add({107, 1, 2, "2026-01-15", "2026-01-15 09:00:00", 7, "2026-03-20 08:00:00", 7, "Rita", 1});
+    AddMarchWriteOffs();
     AddItem(101, 1, "DAS - Simples Nacional", "1234.5", "2026-03-20");
     AddItem(101, 2, "03/2026", "0.5", "2026-03-07");
     AddItem(101, 3, "FGTS", "1000000", "2026-03-07");

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/KdrProcess.h"
-#include "support/TestDatabase.h"
-#include "support/TestOffice.h"
+#include "support/ReceiptOffice.h"
 #include "xlsx/Workbook.h"
 
 namespace fs = std::filesystem;
@@ -20,41 +18,18 @@ using xlsx::RowsWith;
 
 namespace {
 
-class ReceiptWorkbookTest : public ::testing::Test {
+class ReceiptWorkbookTest : public receipt::ReceiptTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kdr-receipt-xlsx-XXXXXX";
-    FFolder = mkdtemp(pattern);
-    FData.Places().Add(office::Company{.Code = 1, .Name = "Padaria Pão Quente"});
-    FData.Add(office::Establishment{.Name = std::nullopt,
-                                    .RegistrationType = std::nullopt,
-                                    .Registration = std::nullopt,
-                                    .Complement = std::nullopt,
-                                    .AreaCode = std::nullopt,
-                                    .Phone = std::nullopt});
-    FData.Add(office::Protocol{.Code = 7,
-                               .Type = std::nullopt,
-                               .Note = "Guias de março",
-                               .Launched = "2026-03-02",
-                               .DeliveryKind = std::nullopt,
-                               .Nature = std::nullopt});
-    FData
-        .Add(office::Item{.Protocol = 7,
-                          .Sequence = 1,
-                          .Description = "DAS - Simples Nacional",
-                          .Value = "1234.50",
-                          .Due = "2026-03-20",
-                          .Competence = "2026-02-01",
-                          .Launched = "2026-03-02"})
-        .Add(office::Item{.Protocol = 7,
-                          .Sequence = 2,
-                          .Description = "02/2026",
-                          .Value = "10.00",
-                          .Due = "2026-03-07",
-                          .Competence = std::nullopt,
-                          .Launched = "2026-03-02"});
+    ReceiptTest::SetUp();
+    FData.Add(office::Item{.Protocol = 7,
+                           .Sequence = 2,
+                           .Description = "02/2026",
+                           .Value = "10.00",
+                           .Due = "2026-03-07",
+                           .Competence = std::nullopt,
+                           .Launched = "2026-03-02"});
   }
-  void TearDown() override { fs::remove_all(FFolder); }
 
   Outcome Receipt(const std::string& output, const std::vector<std::string>& extra = {}) const {
     std::vector<std::string> arguments = {
@@ -68,12 +43,8 @@ class ReceiptWorkbookTest : public ::testing::Test {
       arguments.insert(arguments.end(),
                        {"-p", "pDataInicial=01/03/2026", "-p", "pDataFinal=31/03/2026"});
     }
-    return RunKdr(arguments, FFolder);
+    return Kdr(arguments);
   }
-
-  TestDatabase FOffice;
-  office::TestOffice FData{FOffice.Engine()};
-  fs::path FFolder;
 };
 
 // SOURCE_DATE_EPOCH for the length of a scope.
