@@ -286,11 +286,13 @@ std::string TKdrProtocoloEmpresa::MontarEndereco() const {
 void TKdrProtocoloEmpresa::QuebrarDescricao(std::string& descricao) {
   const std::vector<std::string> linhas =
       kdr::QuebrarDescricao(*Report(), pDesc, descricao, kTamanhoSemQuebra);
-  // The launch date stands on the item's first line only.
+  // The launch date stands on the item's first line only, and so does the receipt line: the
+  // receiver writes the date once, not once per line of a wrapped description.
   for (std::size_t linha = 0; linha + 1 < linhas.size(); ++linha) {
     RepParam("pDescricao", linhas[linha]);
     RepPrintSection(kSecaoItem);
     RepParam("pDataLcto", "");
+    RepParam("pTexto", "");
   }
   descricao = linhas.back();
 }

@@ -78,10 +78,10 @@ TEST_F(ItemLines, WrappedDescriptionShowsDatesAndValueOnItsFirstAndLastLines) {
     EXPECT_EQ(Value(lines[1], onLastLine), "") << onLastLine;
     EXPECT_NE(Value(lines[2], onLastLine), "") << onLastLine;
   }
-  // The receipt line stays until the protocol's first item has printed, all its lines.
-  for (int line = 0; line < 3; ++line)
-    EXPECT_EQ(Value(lines[line], "pTexto"), kReceiptLine) << line;
-  EXPECT_EQ(Value(lines[3], "pTexto"), "");
+  // The receipt line stands on the protocol's first line alone, not on every line of a
+  // wrapped first item.
+  EXPECT_EQ(Value(lines[0], "pTexto"), kReceiptLine);
+  for (int line = 1; line < 4; ++line) EXPECT_EQ(Value(lines[line], "pTexto"), "") << line;
 }
 
 TEST_F(ItemLines, ShortDescriptionsPrintWholeEvenInCapitals) {
