@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "Exception.h"
+#include "page/LabelText.h"
 #include "render/LineLayoutCache.h"
 #include "render/PangoText.h"
 
@@ -14,30 +15,6 @@ constexpr double kTolerance = 1e-6;
 
 double Points(double units) {
   return units * kPointsPerUnit;
-}
-
-// A single-line label shows its text on one line whatever breaks it holds.
-std::string OneLine(const std::string& text) {
-  if (text.find_first_of("\r\n") == std::string::npos) return text;
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::replace(line.begin(), line.end(), '\r', ' ');
-  return line;
-}
-
-std::vector<std::string_view> Paragraphs(std::string_view text) {
-  std::vector<std::string_view> paragraphs;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = text.find('\n', start);
-    std::string_view paragraph =
-        text.substr(start, end == std::string_view::npos ? end : end - start);
-    if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
-    paragraphs.push_back(paragraph);
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-  return paragraphs;
 }
 
 // On a raster page a thin rule at an arbitrary position smears over two rows of pixels;
@@ -126,13 +103,13 @@ void PageDrawer::DrawText(cairo_t* cr, const TextItem& item) {
   if (item.Text.empty()) return;
   const Box box{Points(item.Left), Points(item.Top), Points(item.Width), Points(item.Height)};
   if (!item.Multiline) {
-    ShowLine(cr, OneLine(item.Text), item.Font, item.Align, box, box.Top);
+    ShowLine(cr, label_text::OneLine(item.Text), item.Font, item.Align, box, box.Top);
     return;
   }
   // Wrapped with the very metrics the report writer used to size the band.
   const double lineHeight = Points(FMetrics.LineHeight(item.Font));
   double top = box.Top;
-  for (std::string_view paragraph : Paragraphs(item.Text)) {
+  for (std::string_view paragraph : label_text::Paragraphs(item.Text)) {
     for (const std::string& line :
          FMetrics.WrapParagraph(std::string(paragraph), item.Font, item.Width)) {
       if (top >= box.Top + box.Height - kTolerance) return;

@@ -6,6 +6,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "page/LabelText.h"
 
 namespace {
 
@@ -45,27 +46,10 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// What a single-line label shows: its breaks drawn as blanks, and blanks at its end take no ink.
+// What a single-line label shows, as measured: blanks at its end take no ink.
 std::string ShownOnOneLine(std::string_view text) {
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  std::string line(text);
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::replace(line.begin(), line.end(), '\r', ' ');
-  return line;
-}
-
-std::vector<std::string> Paragraphs(std::string_view text) {
-  std::vector<std::string> paragraphs;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find('\n', start);
-    std::string_view paragraph =
-        text.substr(start, end == std::string_view::npos ? end : end - start);
-    if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
-    paragraphs.emplace_back(paragraph);
-    if (end == std::string_view::npos) return paragraphs;
-    start = end + 1;
-  }
+  return label_text::OneLine(text);
 }
 
 // How a label is named in a band's list of clipped labels: its own name, or for an unnamed
@@ -202,8 +186,9 @@ bool BandBuilder::Overflows(const TextItem& label) const {
     return !line.empty() && !FMetrics.FitsWidth(line, label.Font, label.Width + kFitTolerance);
   }
   std::size_t lines = 0, lastWithText = 0;
-  for (const std::string& paragraph : Paragraphs(label.Text)) {
-    for (const std::string& line : FMetrics.WrapParagraph(paragraph, label.Font, label.Width)) {
+  for (std::string_view paragraph : label_text::Paragraphs(label.Text)) {
+    for (const std::string& line :
+         FMetrics.WrapParagraph(std::string(paragraph), label.Font, label.Width)) {
       ++lines;
       if (!line.empty()) lastWithText = lines;
     }
