@@ -321,6 +321,13 @@ SqliteEngine::SqliteEngine(const std::string& path, OpenMode mode) {
     if (sqlite3_exec(raw, "pragma query_only = 1", nullptr, nullptr, nullptr) != SQLITE_OK) {
       DatabaseError(raw, "pragma query_only = 1");
     }
+    // One read transaction for the whole run, as on the servers: every statement of a report
+    // sees the same data, and the file's lock is taken once instead of around every statement
+    // (two lock calls and a journal check each, a seventh of a long run). In rollback-journal
+    // mode a writer waits for the run to end; in WAL mode it does not.
+    if (sqlite3_exec(raw, "begin", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      DatabaseError(raw, "begin");
+    }
     sqlite3_set_authorizer(raw, AllowOnlyReading, nullptr);
   }
 }
