@@ -124,15 +124,18 @@ CompactCells::Packed CompactCells::Pack(const Variant& value, int decimalScale) 
 }
 
 void CompactCells::Store(std::size_t cell, Packed packed) {
-  Block& block = *FBlocks[cell / kBlockCells];
+  Block& block = FBlocks[cell / kBlockCells];
   block.Kinds[cell % kBlockCells] = packed.Kind;
   block.Payloads[cell % kBlockCells] = packed.Payload;
 }
 
 void CompactCells::Append(const Variant& value, int decimalScale) {
   const Packed packed = Pack(value, decimalScale);
-  if (FSize == FBlocks.size() * kBlockCells) FBlocks.push_back(std::make_unique<Block>());
-  Store(FSize++, packed);
+  if (FSize == FBlocks.size() * kBlockCells) FBlocks.emplace_back();
+  Block& last = FBlocks.back();
+  last.Kinds.push_back(packed.Kind);
+  last.Payloads.push_back(packed.Payload);
+  ++FSize;
 }
 
 void CompactCells::Set(std::size_t cell, const Variant& value, int decimalScale) {

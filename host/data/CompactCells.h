@@ -3,14 +3,13 @@
 // cell; wider ones keep their eight bytes aside. Equal texts are stored once per data set and
 // shared, so that a result set and the working sets copied from it hold no heap string per
 // value. Blobs, and decimals of no fixed scale, live in a side table of values. Cells grow in
-// fixed blocks rather than by doubling one array, which would need up to three times the
-// data's size while it moves.
+// blocks of bounded size rather than by doubling one array, which would need up to three times
+// the data's size while it moves.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,15 +40,17 @@ class CompactCells {
     std::uint32_t Payload;
   };
   static constexpr std::size_t kBlockCells = 16384;
+  // Only the last block grows, by doubling up to kBlockCells: a lookup's one-row result costs
+  // a few bytes, not a whole block.
   struct Block {
-    std::uint8_t Kinds[kBlockCells];
-    std::uint32_t Payloads[kBlockCells];
+    std::vector<std::uint8_t> Kinds;
+    std::vector<std::uint32_t> Payloads;
   };
   std::uint8_t KindAt(std::size_t cell) const {
-    return FBlocks[cell / kBlockCells]->Kinds[cell % kBlockCells];
+    return FBlocks[cell / kBlockCells].Kinds[cell % kBlockCells];
   }
   std::uint32_t PayloadAt(std::size_t cell) const {
-    return FBlocks[cell / kBlockCells]->Payloads[cell % kBlockCells];
+    return FBlocks[cell / kBlockCells].Payloads[cell % kBlockCells];
   }
   void Store(std::size_t cell, Packed packed);
   Packed Pack(const Variant& value, int decimalScale);
@@ -61,7 +62,7 @@ class CompactCells {
   double DoubleAt(std::size_t cell) const;
   const std::string& Text(std::size_t cell) const;
 
-  std::vector<std::unique_ptr<Block>> FBlocks;
+  std::vector<Block> FBlocks;
   std::size_t FSize = 0;
   std::deque<std::uint64_t> FWide;  // deques grow in chunks and keep their elements in place
   std::deque<std::string> FTexts;

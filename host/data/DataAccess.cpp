@@ -44,10 +44,7 @@ Variant TjDMSQLDataSet::PegarValorCampo(const std::string& table, const std::str
                                         const std::string& condition) {
   std::string statement = "select " + column + " from " + table;
   if (!Trim(condition).empty()) statement += " where " + condition;
-  std::unique_ptr<TjClientDataSet> result = HostConnection::Get().Query(statement, {});
-  result->First();
-  if (result->Eof() || result->FieldCount() == 0) return Variant();
-  return result->Fields(0).Value();
+  return HostConnection::Get().LookupValue(statement);
 }
 
 TjDMSQLDataSet& jDMSQLDataSet() {

@@ -4,6 +4,7 @@
 #include "SysUtils.h"
 #include "data/FirebirdEngine.h"
 #include "data/PostgresEngine.h"
+#include "data/SqlText.h"
 #include "data/SqliteEngine.h"
 
 namespace {
@@ -38,6 +39,44 @@ std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mo
     throw Exception("URL do banco de dados sem esquema: \"" + trimmed + "\"; " + kUrlHelp);
   }
   throw Exception("Esquema de URL de banco de dados desconhecido: \"" + scheme + "\"; " + kUrlHelp);
+}
+
+namespace {
+
+// Whether the statement's code (literals, quoted names and comments aside) has no parenthesis:
+// no function call, no subquery, nothing whose value could change from one run of it to the next.
+bool CallsNothing(const std::string& statement) {
+  for (std::size_t at = 0; at < statement.size();) {
+    const std::size_t past = SkipSqlNonCode(statement, at);
+    if (past != at) {
+      at = past;
+      continue;
+    }
+    if (statement[at] == '(') return false;
+    ++at;
+  }
+  return true;
+}
+
+// Enough for one lookup per establishment of a large office; beyond it the memory starts over.
+constexpr std::size_t kMaxLookups = 16384;
+
+}  // namespace
+
+Variant DatabaseEngine::LookupValue(const std::string& statement) {
+  const bool memorable = FOneSnapshot && CallsNothing(statement);
+  if (memorable) {
+    if (auto known = FLookups.find(statement); known != FLookups.end()) return known->second;
+  }
+  std::unique_ptr<TjClientDataSet> result = Query(statement, {});
+  result->First();
+  Variant value =
+      result->Eof() || result->FieldCount() == 0 ? Variant() : result->Fields(0).Value();
+  if (memorable) {
+    if (FLookups.size() >= kMaxLookups) FLookups.clear();
+    FLookups.emplace(statement, value);
+  }
+  return value;
 }
 
 void HostConnection::Set(DatabaseEngine* engine) {

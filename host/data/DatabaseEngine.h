@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "KdrApi.h"
@@ -38,6 +39,24 @@ class DatabaseEngine {
   virtual void Rollback() = 0;
   // Names of the tables the database holds, upper-case.
   virtual std::vector<std::string> TableNames() = 0;
+
+  // The first column of the first row of `statement`, null when it has no row. On a connection
+  // that reads one snapshot, a lookup that calls no function gives the same value every time,
+  // and is answered from memory after the first: reports look the same few values up once per
+  // block, each with its own statement text.
+  Variant LookupValue(const std::string& statement);
+
+ protected:
+  // Said by a read-only engine each time its connection starts reading a snapshot of the
+  // database, which it then keeps to the end of the run unless a failure forces a new one.
+  void BeganSnapshot() {
+    FOneSnapshot = true;
+    FLookups.clear();
+  }
+
+ private:
+  bool FOneSnapshot = false;
+  std::unordered_map<std::string, Variant> FLookups;
 };
 
 // How a database is opened. Reports only read: a run opens its database ReadOnly, so that no

@@ -68,7 +68,9 @@ class FirebirdPrepared : public PreparedStatement {
 }  // namespace
 
 FirebirdEngine::FirebirdEngine(const std::string& url, OpenMode mode)
-    : FConnection(std::make_unique<firebird::Connection>(url, mode)) {}
+    : FConnection(std::make_unique<firebird::Connection>(url, mode)) {
+  if (mode == OpenMode::ReadOnly) BeganSnapshot();
+}
 
 FirebirdEngine::~FirebirdEngine() = default;
 

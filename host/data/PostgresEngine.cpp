@@ -178,6 +178,7 @@ PostgresEngine::~PostgresEngine() = default;
 void PostgresEngine::BeginReadOnlyTransaction() {
   // One snapshot for the whole run: every statement of a report sees the same data.
   RunSimple("begin transaction isolation level repeatable read read only");
+  BeganSnapshot();
 }
 
 void PostgresEngine::FlushPipeline() {

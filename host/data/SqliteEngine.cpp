@@ -329,6 +329,7 @@ SqliteEngine::SqliteEngine(const std::string& path, OpenMode mode) {
       DatabaseError(raw, "begin");
     }
     sqlite3_set_authorizer(raw, AllowOnlyReading, nullptr);
+    BeganSnapshot();
   }
 }
 
