@@ -19,8 +19,9 @@ std::size_t SkipSqlNonCode(const std::string& text, std::size_t at) {
     }
     return text.size();
   }
-  if (text.compare(at, 2, "--") == 0) return std::min(text.find('\n', at), text.size());
-  if (text.compare(at, 2, "/*") == 0) {
+  const char next = at + 1 < text.size() ? text[at + 1] : '\0';
+  if (c == '-' && next == '-') return std::min(text.find('\n', at), text.size());
+  if (c == '/' && next == '*') {
     const auto close = text.find("*/", at + 2);
     return close == std::string::npos ? text.size() : close + 2;
   }

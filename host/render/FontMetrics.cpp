@@ -51,10 +51,13 @@ std::string WrapCacheKey(const std::string& text, const TFont& font, double widt
   std::string key;
   key.reserve(text.size() + font.Family.size() + 48);
   key.append(text).append(1, '\0').append(font.Family).append(1, '\0');
-  char numbers[64];
-  const int length = std::snprintf(numbers, sizeof numbers, "%a|%a|%d%d", font.Size, width,
-                                   font.Bold ? 1 : 0, font.Italic ? 1 : 0);
-  key.append(numbers, static_cast<std::size_t>(std::max(0, length)));
+  // The numbers' own bytes: exact, and no formatting on a path taken for every label.
+  const auto appendBytes = [&key](const auto& value) {
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+  };
+  appendBytes(font.Size);
+  appendBytes(width);
+  key += static_cast<char>((font.Bold ? 1 : 0) | (font.Italic ? 2 : 0));
   return key;
 }
 
