@@ -4,6 +4,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "render/BackgroundSink.h"
 #include "render/JsonSink.h"
 #include "render/PdfSink.h"
 #include "render/PngSink.h"
@@ -87,8 +88,12 @@ std::unique_ptr<PageSink> MakeSink(const std::string& format,
         metrics, dpi);
   }
   std::ostream& out = ToStandardOutput(output) ? std::cout : files.Create(*output);
-  if (format == "pdf") return std::make_unique<PdfSink>(out, metrics);
-  if (format == "json") return std::make_unique<JsonSink>(out);
   if (format == "xlsx") return std::make_unique<XlsxSink>(out);
-  return std::make_unique<TextSink>(out);
+  // The document is written on a thread of its own while the report makes its pages. The PDF
+  // renderer gets metrics of its own there: the writer's are not to be shared across threads.
+  return std::make_unique<BackgroundSink>([format, &out]() -> std::unique_ptr<PageSink> {
+    if (format == "pdf") return std::make_unique<PdfSink>(out);
+    if (format == "json") return std::make_unique<JsonSink>(out);
+    return std::make_unique<TextSink>(out);
+  });
 }

@@ -25,8 +25,9 @@ std::string ChooseFormat(const std::optional<std::string>& format,
 std::vector<std::filesystem::path> PageFilesBeyond(const std::filesystem::path& output, int pages);
 
 // A sink writing `format` to standard output (output "-" or none) or to atomic output files.
-// PNG writes one file per page: out.png becomes out-1.png, out-2.png, ... The drawing sinks
-// share the report writer's metrics, so that text wrapped to measure is not measured again.
+// PNG writes one file per page: out.png becomes out-1.png, out-2.png, ..., drawn with the report
+// writer's metrics, so that text wrapped to measure is not measured again. PDF, text and JSON
+// are written on a thread of their own beside the run.
 std::unique_ptr<PageSink> MakeSink(const std::string& format,
                                    const std::optional<std::string>& output, int dpi,
                                    const FontMetrics& metrics, OutputFiles& files);

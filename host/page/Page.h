@@ -94,6 +94,8 @@ class PageSink {
   virtual ~PageSink() = default;
   virtual void Begin(const DocumentInfo& info) = 0;
   virtual void AddPage(const Page& page) = 0;
+  // The writer's way in: it has no further use for the page, which a sink may keep.
+  virtual void TakePage(Page&& page) { AddPage(page); }
   // Whether the sink reads the run's state as each band printed (values, changed labels,
   // fields, clipped labels), which costs the writer a copy and a measuring per band; a sink
   // that only draws the items leaves it out.

@@ -129,7 +129,7 @@ struct ReportWriter::Impl {
     // The page is dropped before the sink sees it, so that memory stays flat even if it fails.
     Page page = std::move(*CurrentPage);
     CurrentPage.reset();
-    Sink.AddPage(page);
+    Sink.TakePage(std::move(page));
   }
 
   void Place(int number) {
