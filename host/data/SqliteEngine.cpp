@@ -87,6 +87,11 @@ Compiled Compile(sqlite3* database, const std::string& statement) {
   }
   compiled.Handle.reset(raw);
   if (!compiled.Handle) DatabaseError("Comando vazio", statement);
+  // Said before it runs: inside the run's read transaction some writes (VACUUM) would fail
+  // for that reason instead, which hides what is wrong with them.
+  if (OpenedReadOnly(database) && sqlite3_stmt_readonly(raw) == 0) {
+    DatabaseError(WriteRefusedMessage("só consultas são aceitas"), statement);
+  }
   // One statement at a time: whatever follows a ';' must be blanks or comments.
   sqlite3_stmt* next = nullptr;
   const char* end = text.c_str() + text.size();
