@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "Exception.h"
@@ -33,7 +34,19 @@ std::string ValidUtf8(std::string_view text) {
 std::vector<Cell> SplitCells(std::string_view raw) {
   const std::string text = ValidUtf8(raw);
   std::vector<Cell> cells;
+  cells.reserve(text.size());
   for (const char* at = text.c_str(); *at;) {
+    const auto byte = static_cast<unsigned char>(*at);
+    if (byte < 0x80) {
+      // ASCII, most of any report: no table lookups.
+      if (byte == '\t' || byte == '\n' || byte == '\r') {
+        cells.emplace_back(" ");
+      } else if (byte >= 0x20 && byte != 0x7f) {
+        cells.emplace_back(1, static_cast<char>(byte));
+      }
+      ++at;
+      continue;
+    }
     const char* next = g_utf8_next_char(at);
     const gunichar character = g_utf8_get_char(at);
     if (character == '\t' || character == '\n' || character == '\r') {
@@ -143,12 +156,34 @@ int BoxColumns(const TextItem& item, const ColumnMap& map) {
   return std::max(1, map.Column(item.Left + item.Width) - BoxStart(item, map));
 }
 
+// Each label's text in cells, and a multiline label's lines at its current width, made once
+// per page: the layout reads them again in every round.
+class TextCells {
+ public:
+  const std::vector<Cell>& Of(const TextItem& item) {
+    auto [entry, added] = FCells.try_emplace(&item);
+    if (added) entry->second = SplitCells(item.Text);
+    return entry->second;
+  }
+  // Valid until the label's width in columns changes.
+  const std::vector<std::vector<Cell>>& Lines(const TextItem& item, int columns) {
+    auto [entry, added] = FLines.try_emplace(&item);
+    if (added || entry->second.first != columns) {
+      entry->second = {columns, WrapCells(Of(item), columns)};
+    }
+    return entry->second.second;
+  }
+
+ private:
+  std::unordered_map<const TextItem*, std::vector<Cell>> FCells;
+  std::unordered_map<const TextItem*, std::pair<int, std::vector<std::vector<Cell>>>> FLines;
+};
+
 // A multiline label takes the rows of its box, or more when its text needs them: the text
 // format shows every line rather than drop the last ones.
-int RowsOf(const TextItem& item, const ColumnMap& map) {
+int RowsOf(const TextItem& item, const ColumnMap& map, TextCells& texts) {
   if (!item.Multiline) return 1;
-  const int lines =
-      static_cast<int>(WrapCells(SplitCells(item.Text), BoxColumns(item, map)).size());
+  const int lines = static_cast<int>(texts.Lines(item, BoxColumns(item, map)).size());
   return std::max({1, Rows(item.Height), lines});
 }
 
@@ -164,8 +199,9 @@ int LongestWord(const std::vector<Cell>& cells) {
 
 class TextGrid {
  public:
-  TextGrid(const ColumnMap& map, double width, int rows)
+  TextGrid(const ColumnMap& map, TextCells& texts, double width, int rows)
       : FMap(map),
+        FTexts(texts),
         FColumns(map.Columns(width)),
         FRows(std::max(1, rows)),
         FCells(static_cast<std::size_t>(FColumns * FRows)),
@@ -179,7 +215,7 @@ class TextGrid {
     const int boxColumns = BoxColumns(item, FMap);
     int first = boxStart, last = boxStart + boxColumns;
     if (!item.Multiline) {
-      const int length = static_cast<int>(SplitCells(item.Text).size());
+      const int length = static_cast<int>(FTexts.Of(item).size());
       if (length == 0) return;
       if (length < boxColumns) {
         first = AlignedStart(boxStart, boxColumns, length, item.Align);
@@ -187,7 +223,7 @@ class TextGrid {
       }
     }
     const int firstRow = band.Row(item.Top);
-    for (int row = firstRow; row < firstRow + RowsOf(item, FMap); ++row) {
+    for (int row = firstRow; row < firstRow + RowsOf(item, FMap, FTexts); ++row) {
       for (int column = first; column < last; ++column) {
         if (Inside(row, column)) FClaimed[Index(row, column)] = true;
       }
@@ -201,14 +237,14 @@ class TextGrid {
     const int boxStart = BoxStart(item, FMap);
     const int boxColumns = BoxColumns(item, FMap);
     const int firstRow = band.Row(item.Top);
-    const std::vector<Cell> cells = SplitCells(item.Text);
+    const std::vector<Cell>& cells = FTexts.Of(item);
     if (!item.Multiline) {
       const int length = static_cast<int>(cells.size());
       const Span span = LineSpan(firstRow, boxStart, boxColumns, length, item.Align);
       PlaceLine(firstRow, span, cells);
       return cells.empty() ? 0 : std::max(0, length - (span.second - span.first));
     }
-    const auto lines = WrapCells(cells, boxColumns);
+    const auto& lines = FTexts.Lines(item, boxColumns);
     for (std::size_t line = 0; line < lines.size(); ++line) {
       const std::vector<Cell>& text = lines[line];
       const int length = static_cast<int>(text.size());
@@ -238,7 +274,7 @@ class TextGrid {
         continue;
       }
       for (int column = firstColumn; column < lastColumn; ++column) {
-        FCells[Index(row, column)] = "-";
+        FCells[Index(row, column)] = kRule;
         FUse[Index(row, column)] = CellUse::Line;
       }
       return;
@@ -339,16 +375,19 @@ class TextGrid {
     }
   }
 
+  static constexpr std::string_view kRule = "-";
   const ColumnMap& FMap;
+  TextCells& FTexts;
   int FColumns, FRows;
-  std::vector<Cell> FCells;
+  // What each cell shows: a view of a label's cell in FTexts, or of kRule.
+  std::vector<std::string_view> FCells;
   std::vector<CellUse> FUse;
   std::vector<bool> FClaimed;
 };
 
 // Lays the page's bands out in rows: each band takes as many rows as its height, its text and
 // its rules need.
-std::vector<BandRows> LayOutRows(const Page& page, const ColumnMap& map) {
+std::vector<BandRows> LayOutRows(const Page& page, const ColumnMap& map, TextCells& texts) {
   std::vector<BandRows> layout;
   int next = 0;
   double previousBottom = 0;
@@ -366,13 +405,14 @@ std::vector<BandRows> LayOutRows(const Page& page, const ColumnMap& map) {
     for (const DrawItem& item : band.Items) {
       const auto* text = std::get_if<TextItem>(&item);
       if (text == nullptr || !text->Multiline) continue;
-      const int added = RowsOf(*text, map) - std::max(1, Rows(text->Height));
+      const int added = RowsOf(*text, map, texts) - std::max(1, Rows(text->Height));
       if (added > 0) rows.Added.emplace_back(text->Top + text->Height, added);
     }
     for (const auto& entry : rows.Added) rows.Count += entry.second;
     for (const DrawItem& item : band.Items) {
       if (const auto* text = std::get_if<TextItem>(&item)) {
-        rows.Count = std::max(rows.Count, rows.Row(text->Top) - rows.First + RowsOf(*text, map));
+        rows.Count =
+            std::max(rows.Count, rows.Row(text->Top) - rows.First + RowsOf(*text, map, texts));
       } else if (const auto* line = std::get_if<LineItem>(&item); line && IsHorizontalRule(*line)) {
         rows.Count = std::max(rows.Count, rows.Row((line->Y1 + line->Y2) / 2) - rows.First + 1);
       }
@@ -419,8 +459,9 @@ class PageLayout {
  private:
   // The page's rows and a fresh grid under the current columns, every label's place claimed.
   void Lay() {
-    FRows = LayOutRows(FPage, FMap);
-    FGrid.emplace(FMap, FPage.Width, FRows.empty() ? 1 : FRows.back().First + FRows.back().Count);
+    FRows = LayOutRows(FPage, FMap, FTexts);
+    FGrid.emplace(FMap, FTexts, FPage.Width,
+                  FRows.empty() ? 1 : FRows.back().First + FRows.back().Count);
     ForEachText([&](const TextItem& text, const BandRows& rows) { FGrid->Claim(text, rows); });
   }
 
@@ -435,6 +476,7 @@ class PageLayout {
 
   const Page& FPage;
   ColumnMap FMap;
+  TextCells FTexts;
   std::vector<BandRows> FRows;
   std::optional<TextGrid> FGrid;
 };
