@@ -10,8 +10,10 @@
 namespace {
 
 // Pages ahead of the renderer. A few are enough to smooth out pages of uneven cost; more would
-// only hold memory.
-constexpr std::size_t kQueuedPages = 8;
+// only hold memory. Each side, once it waits, waits for half of them: waking a thread costs
+// more than a simple page, so the threads trade pages in batches rather than one by one.
+constexpr std::size_t kQueuedPages = 16;
+constexpr std::size_t kBatch = kQueuedPages / 2;
 
 }  // namespace
 
@@ -23,6 +25,8 @@ struct BackgroundSink::Shared {
   bool WantsState = true;     // what the renderer said
   std::optional<DocumentInfo> Info;
   std::deque<Page> Pages;
+  bool RendererWaits = false;  // for a batch of pages (or the end)
+  bool WriterWaits = false;    // for room in the queue
   std::optional<std::vector<Message>> Finish;  // End was called with these messages
   bool Abandon = false;                        // the run failed: drop everything
   bool Done = false;                           // the rendering thread has stopped
@@ -52,12 +56,16 @@ void BackgroundSink::Shared::Render(const Factory& make) {
       lock.lock();
     }
     while (!Abandon) {
-      Changed.wait(lock, [this] { return !Pages.empty() || Finish || Abandon; });
+      if (Pages.empty() && !Finish) {
+        RendererWaits = true;
+        Changed.wait(lock, [this] { return Pages.size() >= kBatch || Finish || Abandon; });
+        RendererWaits = false;
+      }
       if (Abandon) break;
       if (!Pages.empty()) {
         Page page = std::move(Pages.front());
         Pages.pop_front();
-        Changed.notify_all();  // room in the queue
+        if (WriterWaits && Pages.size() <= kBatch) Changed.notify_all();
         lock.unlock();
         sink->AddPage(page);
         lock.lock();
@@ -117,13 +125,20 @@ void BackgroundSink::AddPage(const Page& page) {
 
 void BackgroundSink::TakePage(Page&& page) {
   std::unique_lock<std::mutex> lock(FShared->Lock);
-  if (!FShared->Info) FShared->Info = DocumentInfo{};
-  FShared->Changed.wait(lock, [this] {
-    return FShared->Pages.size() < kQueuedPages || FShared->Failure || FShared->Done;
-  });
+  if (!FShared->Info) {  // a page without Begin: the renderer begins with no information
+    FShared->Info = DocumentInfo{};
+    FShared->Changed.notify_all();
+  }
+  if (FShared->Pages.size() >= kQueuedPages) {
+    FShared->WriterWaits = true;
+    FShared->Changed.wait(lock, [this] {
+      return FShared->Pages.size() <= kBatch || FShared->Failure || FShared->Done;
+    });
+    FShared->WriterWaits = false;
+  }
   FShared->RaiseFailure();
   FShared->Pages.push_back(std::move(page));
-  FShared->Changed.notify_all();
+  if (FShared->RendererWaits && FShared->Pages.size() >= kBatch) FShared->Changed.notify_all();
 }
 
 bool BackgroundSink::WantsBandState() const {

@@ -61,33 +61,34 @@ std::string WrapCacheKey(const std::string& text, const TFont& font, double widt
   return key;
 }
 
-// Recently wrapped paragraphs. Two generations keep the memory bounded: when the current one
-// is full it becomes the previous one, and what is still in use moves back on its next hit.
-class WrapCache {
+// Recent answers by key. Two generations keep the memory bounded: when the current one is
+// full it becomes the previous one, and what is still in use moves back on its next hit.
+template <class Value>
+class RecentCache {
  public:
-  const std::vector<std::string>* Find(const std::string& key) {
+  const Value* Find(const std::string& key) {
     if (auto hit = FCurrent.find(key); hit != FCurrent.end()) return &hit->second;
     if (auto hit = FPrevious.find(key); hit != FPrevious.end()) {
-      auto lines = std::move(hit->second);
+      Value value = std::move(hit->second);
       FPrevious.erase(hit);
-      return &Store(key, std::move(lines));
+      return &Store(key, std::move(value));
     }
     return nullptr;
   }
 
-  const std::vector<std::string>& Store(std::string key, std::vector<std::string> lines) {
+  const Value& Store(std::string key, Value value) {
     if (FCurrent.size() >= kGeneration) {
       FPrevious = std::move(FCurrent);
       FCurrent.clear();
     }
-    return FCurrent.insert_or_assign(std::move(key), std::move(lines)).first->second;
+    return FCurrent.insert_or_assign(std::move(key), std::move(value)).first->second;
   }
 
  private:
-  // More than the multiline labels of a page, so that a page's labels are still there when
-  // the page is drawn.
-  static constexpr std::size_t kGeneration = 2048;
-  std::unordered_map<std::string, std::vector<std::string>> FCurrent, FPrevious;
+  // More than the distinct texts a long report measures over and over (its item descriptions
+  // and their lines), so that they stay measured from page to page.
+  static constexpr std::size_t kGeneration = 8192;
+  std::unordered_map<std::string, Value> FCurrent, FPrevious;
 };
 
 }  // namespace
@@ -98,7 +99,9 @@ constexpr double kShapingSlackEm = 0.5;
 constexpr double kShapingSlackShare = 0.03;
 
 struct FontMetrics::Impl {
-  WrapCache Wrapped;
+  RecentCache<std::vector<std::string>> Wrapped;
+  // Lines shaped whole, by WrapCacheKey with a width of 0.
+  RecentCache<double> ShapedWidths;
   SharedLayout Layout{pango_text::CreateMeasuringContext()};
   std::vector<std::pair<TFont, double>> LineHeights;
   // Each font's characters measured alone, as met.
@@ -204,6 +207,13 @@ struct FontMetrics::Impl {
     return Layout.WidthInPoints() * kUnitsPerPoint;
   }
 
+  // The width of a whole line, shaped once: labels show the same texts page after page.
+  double LineWidth(const std::string& text, const TFont& font) {
+    std::string key = WrapCacheKey(text, font, 0);
+    if (const double* known = ShapedWidths.Find(key)) return *known;
+    return ShapedWidths.Store(std::move(key), WidthInUnits(text, font));
+  }
+
   // Pango decides breaks by its own line widths; a line read back and measured alone can, in
   // rare shaping cases, come out a hair wider. Such a line is split again greedily so that
   // the promise "no line wider than the box" holds for what is drawn.
@@ -236,7 +246,7 @@ FontMetrics::FontMetrics() : FImpl(std::make_unique<Impl>()) {}
 FontMetrics::~FontMetrics() = default;
 
 double FontMetrics::TextWidth(const std::string& text, const TFont& font) const {
-  return FImpl->WidthInUnits(text, font);
+  return FImpl->LineWidth(text, font);
 }
 
 bool FontMetrics::FitsWidth(const std::string& text, const TFont& font, double width) const {
@@ -246,7 +256,7 @@ bool FontMetrics::FitsWidth(const std::string& text, const TFont& font, double w
     // full of pairs such as "AV", so a sum over the width proves nothing.
     if (*sum + slack <= width) return true;
   }
-  return FImpl->WidthInUnits(text, font) <= width;
+  return FImpl->LineWidth(text, font) <= width;
 }
 
 std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, const TFont& font,

@@ -179,7 +179,17 @@ class PageWriter {
       return;
     }
     FOut += '"';
-    for (const char c : text) {
+    const auto plain = [](char c) {
+      return c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20;
+    };
+    for (std::size_t at = 0; at < text.size();) {
+      // Runs of characters that need no escape go in at once.
+      std::size_t end = at;
+      while (end < text.size() && plain(text[end])) ++end;
+      FOut.append(text.data() + at, end - at);
+      if (end == text.size()) break;
+      at = end + 1;
+      const char c = text[end];
       switch (c) {
         case '"':
           FOut += "\\\"";
@@ -202,15 +212,12 @@ class PageWriter {
         case '\t':
           FOut += "\\t";
           break;
-        default:
-          if (static_cast<unsigned char>(c) < 0x20) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            FOut += "\\u00";
-            FOut += kHex[(c >> 4) & 0xF];
-            FOut += kHex[c & 0xF];
-          } else {
-            FOut += c;
-          }
+        default: {  // the other control characters
+          static constexpr char kHex[] = "0123456789abcdef";
+          FOut += "\\u00";
+          FOut += kHex[(c >> 4) & 0xF];
+          FOut += kHex[c & 0xF];
+        }
       }
     }
     FOut += '"';
