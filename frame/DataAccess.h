@@ -27,6 +27,30 @@ KDR_API void RefreshSQL(TjClientDataSet& dataSet, const std::vector<Variant>& va
 // Frees a data set returned by ExecutarSQL; an empty pointer is left alone.
 KDR_API void DestruirSQL(std::unique_ptr<TjClientDataSet>& dataSet);
 
+// A select read once, from its first row to its last, holding only the current row: for a
+// result a report copies into a data set of its own, which would otherwise sit in memory
+// twice. Values are typed as ExecutarSQL types them. Database errors raise EDatabaseError.
+class KDR_API TjCursorSQL {
+ public:
+  TjCursorSQL(const std::string& statement, const std::vector<Variant>& values);
+  ~TjCursorSQL();
+  TjCursorSQL(const TjCursorSQL&) = delete;
+  TjCursorSQL& operator=(const TjCursorSQL&) = delete;
+
+  // Moves to the next row (the first, on the first call); false once past the last.
+  bool Proximo();
+  // The column of that name, without regard to case; -1 when the result has none.
+  int Coluna(const std::string& nome) const;
+  // The same, raising Exception naming the column when the result has none.
+  int ColunaObrigatoria(const std::string& nome) const;
+  // The current row's value in `coluna`. Raises Exception off a row or for a column it lacks.
+  const Variant& Valor(int coluna) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> FImpl;
+};
+
 // The global SQL data module of the host.
 class KDR_API TjDMSQLDataSet {
  public:

@@ -151,9 +151,10 @@ void TKdrProtocolo::ImprimirInterno() {
   DestruirSQL(curEmpresa);
 
   if (FSQL.empty()) return;
-  std::unique_ptr<TjClientDataSet> itens = ExecutarSQL(FSQL, {FDataInicial, FDataFinal});
-  itens->First();
-  std::unique_ptr<TjClientDataSet> dados = MontarConjuntoTrabalho(*itens);
+  // The items are read once, straight into the working set: held twice, a large office's year
+  // would cost twice the memory.
+  TjCursorSQL itens(FSQL, {FDataInicial, FDataFinal});
+  std::unique_ptr<TjClientDataSet> dados = MontarConjuntoTrabalho(itens);
   if (dados->IsEmpty()) return;
   Imprimir(*dados);
 }
@@ -235,8 +236,8 @@ void TKdrProtocolo::MontarSQL() {
 }
 
 std::unique_ptr<TjClientDataSet> TKdrProtocolo::MontarConjuntoTrabalho(
-    TjClientDataSet& resultado) const {
-  const bool modoRota = resultado.FindField("CODIGOROTA") != nullptr;
+    TjCursorSQL& resultado) const {
+  const bool modoRota = resultado.Coluna("CODIGOROTA") >= 0;
   auto dados = std::make_unique<TjClientDataSet>();
   dados->AddFieldDef("CodigoProtocolo", TFieldType::ftFloat);
   dados->AddFieldDef("SeqItem", TFieldType::ftInteger);
@@ -262,34 +263,36 @@ std::unique_ptr<TjClientDataSet> TKdrProtocolo::MontarConjuntoTrabalho(
   dados->AddIndex("ixIndice", campos, TjClientDataSet::ixDescending, "Vcto");
   dados->SetIndexName("ixIndice");
 
-  TField& codigoProtocolo = resultado.FieldByName("CODIGOPROTOCOLO");
-  TField& seqItem = resultado.FieldByName("SEQITEMPRO");
-  TField& codigoEmpresa = resultado.FieldByName("CODIGOEMPRESA");
-  TField& codigoEstab = resultado.FieldByName("CODIGOESTAB");
-  TField& observacao = resultado.FieldByName("OBSERVACAO");
-  TField& descricao = resultado.FieldByName("DESCRITEM");
-  TField& vencimento = resultado.FieldByName("VENCIMENTO");
-  TField& competencia = resultado.FieldByName("COMPETENCIA");
-  TField* codigoRota = modoRota ? &resultado.FieldByName("CODIGOROTA") : nullptr;
-  TField* seqRota = modoRota ? &resultado.FieldByName("SEQROTA") : nullptr;
-  TField& valor = resultado.FieldByName("VALOR");
+  const int codigoProtocolo = resultado.ColunaObrigatoria("CODIGOPROTOCOLO");
+  const int seqItem = resultado.ColunaObrigatoria("SEQITEMPRO");
+  const int codigoEmpresa = resultado.ColunaObrigatoria("CODIGOEMPRESA");
+  const int codigoEstab = resultado.ColunaObrigatoria("CODIGOESTAB");
+  const int observacao = resultado.ColunaObrigatoria("OBSERVACAO");
+  const int descricao = resultado.ColunaObrigatoria("DESCRITEM");
+  const int vencimento = resultado.ColunaObrigatoria("VENCIMENTO");
+  const int competencia = resultado.ColunaObrigatoria("COMPETENCIA");
+  const int codigoRota = modoRota ? resultado.ColunaObrigatoria("CODIGOROTA") : -1;
+  const int seqRota = modoRota ? resultado.ColunaObrigatoria("SEQROTA") : -1;
+  const int valor = resultado.ColunaObrigatoria("VALOR");
 
-  for (resultado.First(); !resultado.Eof(); resultado.Next()) {
-    std::vector<Variant> linha = {Variant(static_cast<double>(codigoProtocolo.AsLargeInt())),
-                                  seqItem.Value(),
-                                  codigoEmpresa.Value(),
-                                  codigoEstab.Value(),
-                                  Variant(),
-                                  Variant(observacao.AsString()),
-                                  Variant(descricao.AsString()),
-                                  vencimento.Value(),
-                                  competencia.Value()};
+  while (resultado.Proximo()) {
+    std::vector<Variant> linha = {
+        Variant(static_cast<double>(resultado.Valor(codigoProtocolo).AsInt64())),
+        resultado.Valor(seqItem),
+        resultado.Valor(codigoEmpresa),
+        resultado.Valor(codigoEstab),
+        Variant(),
+        Variant(resultado.Valor(observacao).AsString()),
+        Variant(resultado.Valor(descricao).AsString()),
+        resultado.Valor(vencimento),
+        resultado.Valor(competencia)};
     if (modoRota) {
-      linha.push_back(codigoRota->Value());
-      linha.push_back(seqRota->Value());
+      linha.push_back(resultado.Valor(codigoRota));
+      linha.push_back(resultado.Valor(seqRota));
     }
     // Money stays exact; an item without value counts as zero.
-    linha.push_back(valor.IsNull() ? Variant(Decimal(0, 2)) : valor.Value());
+    const Variant& quantia = resultado.Valor(valor);
+    linha.push_back(quantia.IsNull() ? Variant(Decimal(0, 2)) : quantia);
     for (int copia = 1; copia <= FQuantCopias; ++copia) {
       linha[4] = Variant(copia);
       dados->AppendRecord(linha);

@@ -13,6 +13,8 @@
 #include "TjfmBaseDll.h"
 #include "TjxsLabel.h"
 
+class TjCursorSQL;
+
 class TKdrProtocolo : public TjfmBaseDll {
  public:
   using TjfmBaseDll::TjfmBaseDll;
@@ -49,7 +51,7 @@ class TKdrProtocolo : public TjfmBaseDll {
 
   void LerParametros();
   void ValidarDatas();
-  std::unique_ptr<TjClientDataSet> MontarConjuntoTrabalho(TjClientDataSet& resultado) const;
+  std::unique_ptr<TjClientDataSet> MontarConjuntoTrabalho(TjCursorSQL& resultado) const;
   void Imprimir(TjClientDataSet& dados);
   // False, printing nothing, when the item's lines do not fit the rest of the block.
   bool ImprimirItemUmaColuna(TjClientDataSet& dados, TEstadoImpressao& estado);

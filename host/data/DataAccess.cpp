@@ -36,6 +36,46 @@ void RefreshSQL(TjClientDataSet& dataSet, const std::vector<Variant>& values, bo
   dataSet.First();
 }
 
+struct TjCursorSQL::Impl {
+  std::unique_ptr<RowCursor> Cursor;
+  bool OnRow = false;
+};
+
+TjCursorSQL::TjCursorSQL(const std::string& statement, const std::vector<Variant>& values)
+    : FImpl(std::make_unique<Impl>()) {
+  FImpl->Cursor = HostConnection::Get().OpenCursor(statement, values);
+}
+
+TjCursorSQL::~TjCursorSQL() = default;
+
+bool TjCursorSQL::Proximo() {
+  FImpl->OnRow = FImpl->Cursor->Next();
+  return FImpl->OnRow;
+}
+
+int TjCursorSQL::Coluna(const std::string& nome) const {
+  const std::vector<std::string>& names = FImpl->Cursor->Names();
+  for (std::size_t column = 0; column < names.size(); ++column) {
+    if (SameText(names[column], nome)) return static_cast<int>(column);
+  }
+  return -1;
+}
+
+int TjCursorSQL::ColunaObrigatoria(const std::string& nome) const {
+  const int column = Coluna(nome);
+  if (column < 0) throw Exception("Coluna \"" + nome + "\" não existe no resultado do comando");
+  return column;
+}
+
+const Variant& TjCursorSQL::Valor(int coluna) const {
+  if (!FImpl->OnRow) throw Exception("O cursor não está sobre uma linha do resultado");
+  const std::vector<Variant>& row = FImpl->Cursor->Row();
+  if (coluna < 0 || static_cast<std::size_t>(coluna) >= row.size()) {
+    throw Exception("Coluna " + std::to_string(coluna) + " não existe no resultado do comando");
+  }
+  return row[static_cast<std::size_t>(coluna)];
+}
+
 void DestruirSQL(std::unique_ptr<TjClientDataSet>& dataSet) {
   dataSet.reset();
 }

@@ -63,6 +63,48 @@ constexpr std::size_t kMaxLookups = 16384;
 
 }  // namespace
 
+namespace {
+
+// A cursor over a result read whole.
+class WholeResultCursor : public RowCursor {
+ public:
+  explicit WholeResultCursor(std::unique_ptr<TjClientDataSet> result) : FResult(std::move(result)) {
+    for (int field = 0; field < FResult->FieldCount(); ++field) {
+      FNames.push_back(FResult->Fields(field).FieldName());
+    }
+    FRow.resize(FNames.size());
+  }
+  const std::vector<std::string>& Names() const override { return FNames; }
+  bool Next() override {
+    if (!FResult->Active()) return false;  // a statement without result columns
+    if (FStarted) {
+      FResult->Next();
+    } else {
+      FResult->First();
+      FStarted = true;
+    }
+    if (FResult->Eof()) return false;
+    for (std::size_t field = 0; field < FRow.size(); ++field) {
+      FRow[field] = FResult->Fields(static_cast<int>(field)).Value();
+    }
+    return true;
+  }
+  const std::vector<Variant>& Row() const override { return FRow; }
+
+ private:
+  std::unique_ptr<TjClientDataSet> FResult;
+  std::vector<std::string> FNames;
+  std::vector<Variant> FRow;
+  bool FStarted = false;
+};
+
+}  // namespace
+
+std::unique_ptr<RowCursor> DatabaseEngine::OpenCursor(const std::string& statement,
+                                                      const std::vector<Variant>& values) {
+  return std::make_unique<WholeResultCursor>(Query(statement, values));
+}
+
 Variant DatabaseEngine::LookupValue(const std::string& statement) {
   const bool memorable = FOneSnapshot && CallsNothing(statement);
   if (memorable) {

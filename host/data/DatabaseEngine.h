@@ -19,7 +19,19 @@ class PreparedStatement {
   virtual void Run(const std::vector<Variant>& values) = 0;
 };
 
-class DatabaseEngine {
+// A select read forward once: each row replaces the one before it.
+class KDR_API RowCursor {
+ public:
+  virtual ~RowCursor() = default;
+  // The result's column names, made unique as a data set's field names are.
+  virtual const std::vector<std::string>& Names() const = 0;
+  // Moves to the next row (the first, on the first call); false once past the last.
+  virtual bool Next() = 0;
+  // The current row's values, typed as Query types them.
+  virtual const std::vector<Variant>& Row() const = 0;
+};
+
+class KDR_API DatabaseEngine {
  public:
   virtual ~DatabaseEngine() = default;
 
@@ -29,6 +41,11 @@ class DatabaseEngine {
   // (DATE and TIMESTAMP as date-times, NUMERIC as exact decimals, CHAR padding trimmed).
   virtual std::unique_ptr<TjClientDataSet> Query(const std::string& statement,
                                                  const std::vector<Variant>& values) = 0;
+  // Opens a select to be read forward once, without keeping its rows; the cursor must not
+  // outlive the engine. The base reads the whole result first: an engine that can hand rows
+  // over as they come says so by overriding it.
+  virtual std::unique_ptr<RowCursor> OpenCursor(const std::string& statement,
+                                                const std::vector<Variant>& values);
   // Runs a statement that returns no rows.
   virtual void Execute(const std::string& statement, const std::vector<Variant>& values = {}) = 0;
   // Runs a script of ';'-terminated statements (the schema).

@@ -272,6 +272,59 @@ class SqlitePrepared : public PreparedStatement {
   Compiled FCompiled;
 };
 
+// A statement of its own (not a kept one, which another query of the same text would reset),
+// stepped as the cursor moves. Columns are typed as Query types them; an expression column
+// whose values change storage class takes each value in the kind it needs, as Query would
+// widen the column for it, without reading the rows again.
+class SqliteCursor : public RowCursor {
+ public:
+  SqliteCursor(sqlite3* database, std::string statement, const std::vector<Variant>& values)
+      : FDatabase(database), FStatement(std::move(statement)), FCompiled(Compile(database, FStatement)) {
+    sqlite3_stmt* handle = FCompiled.Handle.get();
+    Bind(database, handle, FCompiled.Parameters, values, FStatement);
+    FNames = ColumnNames(handle);
+    for (std::size_t column = 0; column < FNames.size(); ++column) {
+      const char* declared = sqlite3_column_decltype(handle, static_cast<int>(column));
+      FPlans.push_back(PlanForDeclaredType(FNames[column], declared == nullptr ? "" : declared));
+    }
+    FRow.resize(FNames.size());
+  }
+
+  const std::vector<std::string>& Names() const override { return FNames; }
+
+  bool Next() override {
+    if (FFinished) return false;
+    sqlite3_stmt* handle = FCompiled.Handle.get();
+    const int result = sqlite3_step(handle);
+    if (result == SQLITE_DONE) {
+      FFinished = true;
+      return false;
+    }
+    if (result != SQLITE_ROW) DatabaseError(FDatabase, FStatement);
+    for (std::size_t column = 0; column < FPlans.size(); ++column) {
+      const int index = static_cast<int>(column);
+      const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
+      if (std::optional<ColumnPlan> wider = WidenForStorage(FPlans[column], storage)) {
+        FPlans[column] = *wider;
+      }
+      FRow[column] = ReadCell(handle, index, FPlans[column], storage, FStatement);
+      if (storage != StorageClass::Null) FPlans[column].SeenValue = true;
+    }
+    return true;
+  }
+
+  const std::vector<Variant>& Row() const override { return FRow; }
+
+ private:
+  sqlite3* FDatabase;
+  std::string FStatement;
+  Compiled FCompiled;
+  std::vector<std::string> FNames;
+  std::vector<ColumnPlan> FPlans;
+  std::vector<Variant> FRow;
+  bool FFinished = false;
+};
+
 // Statements kept compiled: enough for every statement of a report, few enough that the texts
 // built with values pasted in (one per establishment) cannot pile up.
 constexpr std::size_t kCachedStatements = 32;
@@ -413,6 +466,11 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
     return dataSet;
   }
   DatabaseError("Tipos das colunas do resultado não puderam ser determinados", statement);
+}
+
+std::unique_ptr<RowCursor> SqliteEngine::OpenCursor(const std::string& statement,
+                                                    const std::vector<Variant>& values) {
+  return std::make_unique<SqliteCursor>(FDatabase.get(), statement, values);
 }
 
 void SqliteEngine::Execute(const std::string& statement, const std::vector<Variant>& values) {

@@ -22,6 +22,9 @@ class SqliteEngine : public DatabaseEngine {
   std::string EngineName() const override { return "sqlite"; }
   std::unique_ptr<TjClientDataSet> Query(const std::string& statement,
                                          const std::vector<Variant>& values) override;
+  // Rows are read from the statement as the cursor moves: only the current one is held.
+  std::unique_ptr<RowCursor> OpenCursor(const std::string& statement,
+                                        const std::vector<Variant>& values) override;
   void Execute(const std::string& statement, const std::vector<Variant>& values = {}) override;
   void ExecuteScript(const std::string& script) override;
   // The prepared statement must not outlive the engine.

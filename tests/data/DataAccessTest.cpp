@@ -56,6 +56,30 @@ TEST_F(HostStatements, PegarValorCampoGivesTheFirstMatchOrNull) {
   EXPECT_TRUE(value("CODIGOEMPRESA = 9").IsNull());
 }
 
+TEST_F(HostStatements, ACursorReadsForwardOnceBesideOtherStatements) {
+  const std::string statement =
+      "select CODIGOESTAB, MESMOENDERECOENT from CFGESTABPRO where CODIGOEMPRESA = :e"
+      " order by CODIGOESTAB";
+  TjCursorSQL cursor(statement, {1});
+  EXPECT_THROW(cursor.Valor(0), Exception);  // not on a row yet
+  const int estab = cursor.ColunaObrigatoria("codigoestab");
+  const int mesmo = cursor.Coluna("MesmoEnderecoEnt");
+  EXPECT_EQ(cursor.Coluna("NOME"), -1);
+  EXPECT_THROW(cursor.ColunaObrigatoria("NOME"), Exception);
+  ASSERT_TRUE(cursor.Proximo());
+  EXPECT_EQ(cursor.Valor(estab).AsInteger(), 1);
+  EXPECT_EQ(cursor.Valor(mesmo).AsString(), "0");
+  // The same statement run meanwhile neither disturbs the cursor nor is disturbed by it.
+  EXPECT_EQ(ExecutarSQL(statement, {1})->RecordCount(), 2);
+  ASSERT_TRUE(cursor.Proximo());
+  EXPECT_EQ(cursor.Valor(estab).AsInteger(), 2);
+  EXPECT_TRUE(cursor.Valor(mesmo).IsNull());
+  EXPECT_THROW(cursor.Valor(2), Exception);
+  EXPECT_FALSE(cursor.Proximo());
+  EXPECT_THROW(cursor.Valor(0), Exception);
+  EXPECT_THROW(TjCursorSQL("select * from NENHUMA", {}), EDatabaseError);
+}
+
 TEST(HostConnectionUse, WithoutADatabaseStatementsFailClearly) {
   HostConnection::Set(nullptr);
   EXPECT_THROW(ExecutarSQL("select 1", {}), Exception);

@@ -255,6 +255,58 @@ TEST(SqliteEngine, AStatementRunAgainTakesItsNewValuesAndHoldsNoLock) {
             "novo");
 }
 
+TEST_F(SqliteTyping, ACursorGivesTheValuesAQueryGivesRowByRow) {
+  db.Engine().ExecuteScript(
+      "insert into T values (1, 5000000000, 12.3, 0.1234, 7, '2026-03-01', '2026-03-01 10:20:30',"
+      " 'AB  ', 'nome', 'livre', x'00ff', 1.5);"
+      "insert into T (ID) values (2);");
+  // An expression that changes storage class from row to row is widened by the query for all
+  // its rows; the cursor takes each value in the kind it needs.
+  const std::string statement =
+      "select T.*, case when ID = 1 then 1 else 'texto' end as MISTO from T order by ID";
+  const auto whole = Select(statement);
+  auto cursor = db.Engine().OpenCursor(statement, {});
+  ASSERT_EQ(cursor->Names().size(), static_cast<std::size_t>(whole->FieldCount()));
+  for (whole->First(); !whole->Eof(); whole->Next()) {
+    ASSERT_TRUE(cursor->Next());
+    for (int field = 0; field + 1 < whole->FieldCount(); ++field) {
+      EXPECT_EQ(cursor->Names()[static_cast<std::size_t>(field)],
+                whole->Fields(field).FieldName());
+      const Variant& value = cursor->Row()[static_cast<std::size_t>(field)];
+      EXPECT_EQ(value.GetKind(), whole->Fields(field).Value().GetKind()) << field;
+      EXPECT_TRUE(value == whole->Fields(field).Value()) << field;
+    }
+    const int misto = whole->FieldCount() - 1;
+    EXPECT_EQ(cursor->Row().back().AsString(), whole->Fields(misto).AsString());
+  }
+  EXPECT_FALSE(cursor->Next());
+  EXPECT_FALSE(cursor->Next());
+}
+
+TEST(SqliteEngine, ARunReadsOneSnapshotWhateverOthersWrite) {
+  TestDatabase setup{TestDatabase::Tables::None};
+  setup.Engine().ExecuteScript(
+      "pragma journal_mode = wal; create table A (x integer); insert into A values (1), (2);");
+  auto run = OpenDatabase(setup.Url(), OpenMode::ReadOnly);
+  const auto lookup = [&] { return run->LookupValue("select count(*) from A").AsInteger(); };
+  EXPECT_EQ(lookup(), 2);
+  auto cursor = run->OpenCursor("select x from A order by x", {});
+  ASSERT_TRUE(cursor->Next());
+
+  // Another program writes in the middle of the run (WAL: it need not wait for the run).
+  setup.Engine().Execute("insert into A values (3)");
+  EXPECT_EQ(lookup(), 2);
+  EXPECT_EQ(run->Query("select x from A", {})->RecordCount(), 2);
+  ASSERT_TRUE(cursor->Next());
+  EXPECT_EQ(cursor->Row()[0].AsInteger(), 2);
+  EXPECT_FALSE(cursor->Next());
+  // The next run sees it.
+  EXPECT_EQ(OpenDatabase(setup.Url(), OpenMode::ReadOnly)
+                ->LookupValue("select count(*) from A")
+                .AsInteger(),
+            3);
+}
+
 TEST(DatabaseUrls, UnknownSchemesAreNamedWithoutTheRestOfTheUrl) {
   try {
     OpenDatabase("mysql://kdr:segredo@h/db", OpenMode::ReadOnly);
