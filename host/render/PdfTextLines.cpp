@@ -1,0 +1,131 @@
+#include "render/PdfTextLines.h"
+
+#include <cmath>
+#include <memory>
+
+#include "render/PdfSyntax.h"
+
+namespace {
+
+// How far, in points, the PDF's pen may drift from where Pango placed a glyph before an
+// adjustment puts it back: Pango keeps widths in 1/1024 point, the font's widths are exact.
+constexpr double kDrift = 0.01;
+
+struct LayoutIterFree {
+  void operator()(PangoLayoutIter* iter) const { pango_layout_iter_free(iter); }
+};
+
+}  // namespace
+
+PdfTextLines::PdfTextLines(PdfFontSet& fonts)
+    : FFonts(fonts), FLayout(pango_text::CreateMeasuringContext()) {}
+
+const PdfTextLines::Line& PdfTextLines::Get(std::string_view text, const TFont& font) {
+  if (FLastFont >= FByFont.size() || !(FByFont[FLastFont].Font == font)) {
+    FLastFont = FByFont.size();
+    for (std::size_t index = 0; index < FByFont.size(); ++index) {
+      if (FByFont[index].Font == font) FLastFont = index;
+    }
+    if (FLastFont == FByFont.size()) FByFont.push_back(FontLines{font, {}, {}});
+  }
+  FontLines& lines = FByFont[FLastFont];
+  if (auto hit = lines.Current.find(text); hit != lines.Current.end()) return hit->second;
+  auto store = [&lines](std::string key, Line line) -> const Line& {
+    if (lines.Current.size() >= kGeneration) {
+      lines.Previous = std::move(lines.Current);
+      lines.Current.clear();
+    }
+    return lines.Current.emplace(std::move(key), std::move(line)).first->second;
+  };
+  if (auto hit = lines.Previous.find(text); hit != lines.Previous.end()) {
+    std::string key = hit->first;
+    Line line = std::move(hit->second);
+    lines.Previous.erase(hit);
+    return store(std::move(key), std::move(line));
+  }
+  return store(std::string(text), Shape(text, font));
+}
+
+PdfTextLines::Line PdfTextLines::Shape(std::string_view text, const TFont& font) {
+  FLayout.SetText(text, font);
+  PangoLayout* layout = FLayout.Get();
+  Line line;
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  line.Width = static_cast<double>(logical.width) / PANGO_SCALE;
+  line.Height = static_cast<double>(logical.height) / PANGO_SCALE;
+  const char* shaped = pango_layout_get_text(layout);
+  std::unique_ptr<PangoLayoutIter, LayoutIterFree> iter(pango_layout_get_iter(layout));
+  do {
+    PangoLayoutLine* layoutLine = pango_layout_iter_get_line_readonly(iter.get());
+    PangoRectangle extents;
+    pango_layout_iter_get_line_extents(iter.get(), nullptr, &extents);
+    const double baseline = static_cast<double>(pango_layout_iter_get_baseline(iter.get())) /
+                            PANGO_SCALE;
+    int x = extents.x;
+    for (GSList* run = layoutLine->runs; run != nullptr; run = run->next) {
+      AddRuns(shaped, static_cast<PangoGlyphItem*>(run->data), x, baseline, line);
+    }
+  } while (pango_layout_iter_next_line(iter.get()));
+  return line;
+}
+
+void PdfTextLines::AddRuns(const char* text, PangoGlyphItem* item, int& x, double baseline,
+                           Line& line) {
+  const PdfFontSet::FontUse& font = FFonts.Use(item->item->analysis.font);
+  PangoGlyphString* glyphs = item->glyphs;
+  // Each cluster's text goes with its first glyph, for the font's map back to text.
+  std::vector<std::string_view> clusterText(static_cast<std::size_t>(glyphs->num_glyphs));
+  PangoGlyphItemIter cluster;
+  for (gboolean more = pango_glyph_item_iter_init_start(&cluster, item, text); more;
+       more = pango_glyph_item_iter_next_cluster(&cluster)) {
+    clusterText[static_cast<std::size_t>(cluster.start_glyph)] =
+        std::string_view(text + cluster.start_index,
+                         static_cast<std::size_t>(cluster.end_index - cluster.start_index));
+  }
+
+  Run* run = nullptr;
+  double pen = 0;  // where the PDF's pen stands after the glyphs shown so far, in points
+  bool adjusted = false, hexOpen = false;
+  auto finish = [&] {
+    if (run == nullptr) return;
+    if (hexOpen) run->Show += '>';
+    run->Show = adjusted ? "[" + run->Show + "] TJ" : run->Show + " Tj";
+    run = nullptr;
+  };
+  for (int index = 0; index < glyphs->num_glyphs; ++index) {
+    const PangoGlyphInfo& glyph = glyphs->glyphs[index];
+    const int advance = glyph.geometry.width;
+    const bool drawn = (glyph.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 &&
+                       glyph.glyph != PANGO_GLYPH_EMPTY && glyph.glyph <= 0xFFFF;
+    if (drawn) {
+      const double target = static_cast<double>(x + glyph.geometry.x_offset) / PANGO_SCALE;
+      const double y = baseline + static_cast<double>(glyph.geometry.y_offset) / PANGO_SCALE;
+      if (run == nullptr || run->Y != y) {
+        finish();
+        line.Runs.push_back(Run{font, target, y, {}});
+        run = &line.Runs.back();
+        pen = target;
+        adjusted = hexOpen = false;
+      }
+      if (std::abs(target - pen) > kDrift) {
+        // A TJ number moves the pen left by thousandths of the font size, to a tenth of one.
+        const double thousandths = std::round((pen - target) / font.Size * 10000) / 10;
+        if (hexOpen) run->Show += '>';
+        hexOpen = false;
+        pdf_syntax::AppendNumber(run->Show, thousandths);
+        pen -= thousandths / 1000 * font.Size;
+        adjusted = true;
+      }
+      if (!hexOpen) run->Show += '<';
+      hexOpen = true;
+      pdf_syntax::AppendHex16(run->Show, static_cast<std::uint16_t>(glyph.glyph));
+      const double width =
+          FFonts.AddGlyph(font.Face, static_cast<std::uint16_t>(glyph.glyph),
+                          clusterText[static_cast<std::size_t>(index)]);
+      pen += width / 1000 * font.Size;
+    }
+    x += advance;
+  }
+  finish();
+}
