@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "Exception.h"
 #include "render/PdfFile.h"
@@ -100,23 +101,29 @@ struct PdfFontSet::Face {
   struct Glyph {
     double Advance = 0;  // thousandths of the font size
     std::string Text;
+    bool Used = false;
     bool Nominal = false;  // the font's character map gives this glyph for the text
   };
 
   HbFacePtr HbFace;
   HbFontPtr Unscaled;  // at the font's own units, for advances and metrics
   std::uint32_t Object = 0;
-  std::map<std::uint16_t, Glyph> Glyphs;
-  std::unordered_map<std::uint16_t, double> Advances;
+  // By glyph id: a font has at most 65,536 glyphs, and a look-up here is made for every glyph
+  // of every line shaped.
+  std::vector<Glyph> Glyphs;
 
-  double Advance(std::uint16_t glyph) {
-    if (auto known = Advances.find(glyph); known != Advances.end()) return known->second;
-    const double units = hb_font_get_glyph_h_advance(Unscaled.get(), glyph);
-    // Rounded as the /W array writes it, so that positions computed from it hold in the file.
-    const double advance =
-        std::round(units * 1000.0 / hb_face_get_upem(HbFace.get()) * 1000.0) / 1000.0;
-    Advances.emplace(glyph, advance);
-    return advance;
+  Glyph& At(std::uint16_t glyph) {
+    if (glyph >= Glyphs.size()) Glyphs.resize(std::size_t{glyph} + 1);
+    Glyph& entry = Glyphs[glyph];
+    if (!entry.Used) {
+      const double units = hb_font_get_glyph_h_advance(Unscaled.get(), glyph);
+      // Rounded as the /W array writes it, so that positions computed from it hold in the
+      // file.
+      entry.Advance =
+          std::round(units * 1000.0 / hb_face_get_upem(HbFace.get()) * 1000.0) / 1000.0;
+      entry.Used = true;
+    }
+    return entry;
   }
 };
 
@@ -144,7 +151,9 @@ const PdfFontSet::FontUse& PdfFontSet::Use(PangoFont* font) {
 
 double PdfFontSet::AddGlyph(int faceIndex, std::uint16_t glyph, std::string_view text) {
   Face& face = *FFaces[static_cast<std::size_t>(faceIndex)];
-  const double advance = face.Advance(glyph);
+  const bool added = glyph >= face.Glyphs.size() || !face.Glyphs[glyph].Used;
+  Face::Glyph& entry = face.At(glyph);
+  if (entry.Nominal && entry.Text == text) return entry.Advance;
   // A glyph may show different texts (a space and a no-break space often share one); the
   // text the font's own character map gives it is the one a reader should get back.
   bool nominal = false;
@@ -155,13 +164,12 @@ double PdfFontSet::AddGlyph(int faceIndex, std::uint16_t glyph, std::string_view
               hb_font_get_nominal_glyph(face.Unscaled.get(), character, &mapped) &&
               mapped == glyph;
   }
-  auto [at, added] = face.Glyphs.try_emplace(glyph);
-  Face::Glyph& entry = at->second;
   if (added || (entry.Text.empty() && !text.empty()) || (nominal && !entry.Nominal) ||
       (nominal && entry.Nominal && std::string_view(entry.Text) > text)) {
-    entry = Face::Glyph{advance, std::string(text), nominal};
+    entry.Text = std::string(text);
+    entry.Nominal = nominal;
   }
-  return advance;
+  return entry.Advance;
 }
 
 void PdfFontSet::AppendResources(std::string& out) const {
@@ -178,7 +186,9 @@ void PdfFontSet::WriteFonts() {
     hb_face_t* hbFace = face->HbFace.get();
     hb_font_t* font = face->Unscaled.get();
     std::vector<std::uint16_t> glyphs;
-    for (const auto& [glyph, info] : face->Glyphs) glyphs.push_back(glyph);
+    for (std::size_t glyph = 0; glyph < face->Glyphs.size(); ++glyph) {
+      if (face->Glyphs[glyph].Used) glyphs.push_back(static_cast<std::uint16_t>(glyph));
+    }
 
     // The subset keeps the glyph ids, which the page contents already name; the layout
     // tables only served shaping, which is done.
@@ -232,13 +242,12 @@ void PdfFontSet::WriteFonts() {
            " /FontDescriptor ";
     pdf_syntax::AppendReference(body, descriptor);
     body += " /CIDToGIDMap /Identity /W [";
-    for (auto at = face->Glyphs.begin(); at != face->Glyphs.end();) {
+    for (std::size_t at = 0; at < glyphs.size();) {
       body += ' ';
-      pdf_syntax::AppendInteger(body, at->first);
+      pdf_syntax::AppendInteger(body, glyphs[at]);
       body += " [";
-      std::uint16_t next = at->first;
-      for (; at != face->Glyphs.end() && at->first == next; ++at, ++next) {
-        pdf_syntax::AppendNumber(body, at->second.Advance);
+      for (std::uint16_t next = glyphs[at]; at < glyphs.size() && glyphs[at] == next; ++at, ++next) {
+        pdf_syntax::AppendNumber(body, face->Glyphs[glyphs[at]].Advance);
         body += ' ';
       }
       body.back() = ']';
@@ -280,8 +289,9 @@ void PdfFontSet::WriteFonts() {
         "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
         "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
     std::vector<std::pair<std::uint16_t, std::string>> mappings;
-    for (const auto& [glyph, info] : face->Glyphs) {
-      if (!info.Text.empty()) mappings.emplace_back(glyph, pdf_syntax::Utf16Hex(info.Text));
+    for (std::uint16_t glyph : glyphs) {
+      const std::string& text = face->Glyphs[glyph].Text;
+      if (!text.empty()) mappings.emplace_back(glyph, pdf_syntax::Utf16Hex(text));
     }
     // At most 100 entries to a block, as the CMap format asks.
     for (std::size_t start = 0; start < mappings.size(); start += 100) {

@@ -7,7 +7,6 @@
 #include <pango/pango.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -1,9 +1,12 @@
 #include "render/PdfPageContent.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 #include <type_traits>
 #include <variant>
+
+#include <glib.h>
 
 #include "page/LabelText.h"
 #include "render/PdfSyntax.h"
@@ -11,6 +14,12 @@
 namespace {
 
 constexpr double kTolerance = 1e-6;
+constexpr double kWidthMargin = 0.01;  // layout units
+
+std::string_view TrimTrailingBlanks(std::string_view text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
 
 double Points(double units) {
   return units * kPointsPerUnit;
@@ -51,6 +60,7 @@ const std::string& PdfPageContent::Draw(const Page& page) {
           item);
     }
   }
+  EndText();
   return FOut;
 }
 
@@ -65,6 +75,13 @@ void PdfPageContent::DrawText(const TextItem& item) {
   const double lineHeight = Points(FMetrics.LineHeight(item.Font));
   double top = box.Top;
   for (std::string_view paragraph : label_text::Paragraphs(item.Text)) {
+    if (FitsOnOneLine(paragraph, item.Font, item.Width)) {
+      if (top >= box.Top + box.Height - kTolerance) return;
+      const std::string line(TrimTrailingBlanks(paragraph));
+      if (!line.empty()) ShowLine(line, item.Font, item.Align, box, top);
+      top += lineHeight;
+      continue;
+    }
     for (const std::string& line :
          FMetrics.WrapParagraph(std::string(paragraph), item.Font, item.Width)) {
       if (top >= box.Top + box.Height - kTolerance) return;
@@ -72,6 +89,25 @@ void PdfPageContent::DrawText(const TextItem& item) {
       top += lineHeight;
     }
   }
+}
+
+bool PdfPageContent::FitsOnOneLine(std::string_view paragraph, const TFont& font,
+                                   double width) const {
+  // Labels are often wrapped by the report before they are set, so most of their paragraphs
+  // are single lines. WrapParagraph gives such a paragraph back whole, its trailing blanks
+  // left out; the metrics' quick check proves the fit without laying the paragraph out. Text
+  // with anything that breaks a line by itself goes the long way.
+  if (!g_utf8_validate(paragraph.data(), static_cast<gssize>(paragraph.size()), nullptr)) {
+    return false;
+  }
+  for (char c : paragraph) {
+    if (static_cast<unsigned char>(c) < 0x20) return false;
+  }
+  for (std::string_view lineBreak : {"\u2028", "\u2029", "\u0085"}) {
+    if (paragraph.find(lineBreak) != std::string_view::npos) return false;
+  }
+  // Kept clear of the width by a hair: Pango wraps at the width rounded down to its units.
+  return FMetrics.FitsWidth(std::string(paragraph), font, width - kWidthMargin);
 }
 
 void PdfPageContent::ShowLine(const std::string& text, const TFont& font, TextAlign align,
@@ -84,6 +120,7 @@ void PdfPageContent::ShowLine(const std::string& text, const TFont& font, TextAl
   // Clipping costs a graphics state; only text that leaves its box pays for it.
   const bool clip = line.Width > box.Width + kTolerance ||
                     top + line.Height > box.Top + box.Height + kTolerance;
+  if (clip) EndText();
   const State outside = FState;
   if (clip) {
     FOut += "q ";
@@ -93,7 +130,7 @@ void PdfPageContent::ShowLine(const std::string& text, const TFont& font, TextAl
     Number(box.Height);
     FOut += "re W n\n";
   }
-  FOut += "BT\n";
+  BeginText();
   for (const PdfTextLines::Run& run : line.Runs) {
     if (run.Font.Face != FState.Face || run.Font.Size != FState.FontSize) {
       FOut += "/F";
@@ -112,21 +149,53 @@ void PdfPageContent::ShowLine(const std::string& text, const TFont& font, TextAl
       FOut += "0 Tr\n";
       FState.Stroked = false;
     }
-    // The text matrix flips the glyphs upright again in the page's downward space.
-    FOut += "1 0 ";
-    Number(run.Font.Skew);
-    FOut += "-1 ";
-    Number(left + run.X);
-    Number(top + run.Y);
-    FOut += "Tm ";
+    PlaceLine(left + run.X, top + run.Y, run.Font.Skew);
     FOut += run.Show;
     FOut += '\n';
   }
-  FOut += "ET\n";
   if (clip) {
+    EndText();
     FOut += "Q\n";
     FState = outside;
   }
+}
+
+void PdfPageContent::BeginText() {
+  if (FState.InText) return;
+  FOut += "BT\n";
+  FState.InText = true;
+  FState.LinePlaced = false;
+}
+
+void PdfPageContent::EndText() {
+  if (!FState.InText) return;
+  FOut += "ET\n";
+  FState.InText = false;
+}
+
+void PdfPageContent::PlaceLine(double x, double y, double skew) {
+  // Positions as written, to the thousandth: moves computed from them add up without drift.
+  auto written = [](double value) { return std::round(value * 1000) / 1000; };
+  x = written(x);
+  y = written(y);
+  if (FState.LinePlaced && skew == 0 && FState.Skew == 0) {
+    // The text space is flipped upright, so a move down the page is a negative one in it.
+    Number(x - FState.LineX);
+    Number(FState.LineY - y);
+    FOut += "Td ";
+  } else {
+    // The text matrix flips the glyphs upright again in the page's downward space.
+    FOut += "1 0 ";
+    Number(skew);
+    FOut += "-1 ";
+    Number(x);
+    Number(y);
+    FOut += "Tm ";
+  }
+  FState.LinePlaced = true;
+  FState.LineX = x;
+  FState.LineY = y;
+  FState.Skew = skew;
 }
 
 void PdfPageContent::SetLineWidth(double width) {
@@ -138,6 +207,7 @@ void PdfPageContent::SetLineWidth(double width) {
 
 void PdfPageContent::DrawLine(const LineItem& item) {
   if (!(item.Thickness > 0)) return;
+  EndText();
   SetLineWidth(Points(item.Thickness));
   Number(Points(item.X1));
   Number(Points(item.Y1));
@@ -149,6 +219,7 @@ void PdfPageContent::DrawLine(const LineItem& item) {
 
 void PdfPageContent::DrawFrame(const FrameItem& item) {
   if (!(item.Thickness > 0)) return;
+  EndText();
   SetLineWidth(Points(item.Thickness));
   Number(Points(item.Left));
   Number(Points(item.Top));
@@ -160,6 +231,7 @@ void PdfPageContent::DrawFrame(const FrameItem& item) {
 void PdfPageContent::DrawImage(const ImageItem& item) {
   if (item.Bitmap.Empty() || !(item.Width > 0) || !(item.Height > 0)) return;
   const PdfImageSet::Image picture = FImages.Use(item.Bitmap);
+  EndText();
   // Scaled into the box keeping its proportions, from the box's top left corner, which lines
   // the picture up with the margin the box sits on.
   const double scale =

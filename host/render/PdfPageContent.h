@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "page/Page.h"
 #include "render/FontMetrics.h"
@@ -28,15 +29,24 @@ class PdfPageContent {
     double FontSize = 0;
     double LineWidth = 1;
     bool Stroked = false;  // text render mode 2: synthetic emboldening
+    // Lines of text follow one another in one text object, each placed from the one before
+    // (Td) rather than anew: fewer bytes to write and to compress.
+    bool InText = false;
+    bool LinePlaced = false;  // the text line matrix below holds
+    double LineX = 0, LineY = 0, Skew = 0;
   };
 
   void DrawText(const TextItem& item);
+  bool FitsOnOneLine(std::string_view paragraph, const TFont& font, double width) const;
   void ShowLine(const std::string& text, const TFont& font, TextAlign align, const Box& box,
                 double top);
   void DrawLine(const LineItem& item);
   void DrawFrame(const FrameItem& item);
   void DrawImage(const ImageItem& item);
   void SetLineWidth(double width);
+  void BeginText();
+  void EndText();
+  void PlaceLine(double x, double y, double skew);
   void Number(double value);
 
   const FontMetrics& FMetrics;

@@ -52,6 +52,21 @@ void AppendHex16(std::string& out, std::uint16_t value) {
   AppendUtf16Unit(out, value);
 }
 
+void AppendGlyphBytes(std::string& out, std::uint16_t glyph) {
+  const unsigned id = glyph;
+  for (const unsigned byte : {id >> 8u, id & 0xFFu}) {
+    // A bare carriage return would be read as a line end, and parentheses and backslashes
+    // delimit and escape.
+    if (byte == '(' || byte == ')' || byte == '\\') {
+      out += '\\';
+    } else if (byte == '\r') {
+      out += "\\r";
+      continue;
+    }
+    out += static_cast<char>(byte);
+  }
+}
+
 std::string Utf16Hex(std::string_view utf8) {
   std::string hex;
   const char* at = utf8.data();

@@ -17,6 +17,10 @@ void AppendInteger(std::string& out, long long value);
 void AppendReference(std::string& out, std::uint32_t object);
 // Four upper-case hexadecimal digits: a glyph id in a two-byte encoding.
 void AppendHex16(std::string& out, std::uint16_t value);
+// A glyph id as the two bytes of a literal string in a two-byte encoding, escaped where the
+// string's syntax asks. Half the bytes of the same ids in hexadecimal: page contents are
+// mostly glyph ids, and compressing them costs by the byte.
+void AppendGlyphBytes(std::string& out, std::uint16_t glyph);
 // A text string of the document information: a literal string when `utf8` is plain ASCII,
 // else UTF-16BE with a byte order mark, as readers expect for other text.
 std::string TextString(std::string_view utf8);

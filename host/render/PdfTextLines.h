@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -21,7 +22,7 @@ class PdfTextLines {
   struct Run {
     PdfFontSet::FontUse Font;
     double X = 0, Y = 0;
-    std::string Show;  // "<...> Tj" or "[...] TJ"
+    std::string Show;  // "(...) Tj" or "[...] TJ"
   };
   struct Line {
     double Width = 0, Height = 0;  // logical size in points, as the metrics measure it
@@ -33,7 +34,14 @@ class PdfTextLines {
   const Line& Get(std::string_view text, const TFont& font);
 
  private:
-  Line Shape(std::string_view text, const TFont& font);
+  struct FontLines;
+  Line Shape(std::string_view text, FontLines& lines);
+  // Shapes `text` with Pango's shaper alone when the font's own glyphs cover it and it is of
+  // the simple kind (Latin script and common punctuation), where a whole layout would come to
+  // the same glyphs at several times the cost. False when the text needs the layout.
+  bool ShapeSimple(std::string_view text, FontLines& lines, Line& line);
+  // The runs of the line laid out in `layout`.
+  void SlowShape(PangoLayout* layout, Line& line);
   void AddRuns(const char* text, PangoGlyphItem* item, int& x, double baseline, Line& line);
 
   struct Hash {
@@ -45,14 +53,25 @@ class PdfTextLines {
   using Lines = std::unordered_map<std::string, Line, Hash, std::equal_to<>>;
   // Two generations per font bound the memory: when the current one is full it replaces the
   // previous one, and lines still in use move back on their next hit.
+  struct PangoFontUnref {
+    void operator()(PangoFont* font) const { g_object_unref(font); }
+  };
+  struct GlyphStringFree {
+    void operator()(PangoGlyphString* glyphs) const { pango_glyph_string_free(glyphs); }
+  };
   struct FontLines {
     TFont Font;
     Lines Current, Previous;
+    // The face the font's text is set in where it has the glyphs, and where a line in it
+    // stands: its logical height and its baseline from the top, in points.
+    std::unique_ptr<PangoFont, PangoFontUnref> Primary;
+    double Height = 0, Baseline = 0;
   };
   static constexpr std::size_t kGeneration = 4096;
 
   PdfFontSet& FFonts;
   SharedLayout FLayout;
+  std::unique_ptr<PangoGlyphString, GlyphStringFree> FGlyphs;
   std::vector<FontLines> FByFont;
   std::size_t FLastFont = 0;
 };
