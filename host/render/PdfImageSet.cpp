@@ -28,13 +28,13 @@ JpegColours ReadJpegColours(std::string_view jpeg) {
       ++at;
       continue;
     }
-    const std::size_t length = (static_cast<std::size_t>(static_cast<unsigned char>(jpeg[at + 2]))
-                                << 8) |
-                               static_cast<unsigned char>(jpeg[at + 3]);
+    const std::size_t length =
+        (static_cast<std::size_t>(static_cast<unsigned char>(jpeg[at + 2])) << 8) |
+        static_cast<unsigned char>(jpeg[at + 3]);
     const std::string_view segment = jpeg.substr(at + 4, length >= 2 ? length - 2 : 0);
     if (marker == 0xEE && segment.substr(0, 5) == "Adobe") colours.AdobeInverted = true;
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame && segment.size() > 5) {
       colours.Components = static_cast<unsigned char>(segment[5]);
       break;
@@ -44,8 +44,7 @@ JpegColours ReadJpegColours(std::string_view jpeg) {
   return colours;
 }
 
-void WriteJpeg(PdfFile& file, std::uint32_t object, std::string_view jpeg, int width,
-               int height) {
+void WriteJpeg(PdfFile& file, std::uint32_t object, std::string_view jpeg, int width, int height) {
   const JpegColours colours = ReadJpegColours(jpeg);
   std::string dictionary = " /Type /XObject /Subtype /Image /Width ";
   pdf_syntax::AppendInteger(dictionary, width);
@@ -78,7 +77,8 @@ void WritePixels(PdfFile& file, std::uint32_t object, cairo_surface_t* surface) 
   bool translucent = false;
   std::size_t out = 0;
   for (int row = 0; row < height; ++row) {
-    const auto* line = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
+    const auto* line =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
     for (int column = 0; column < width; ++column, ++out) {
       const std::uint32_t pixel = line[column];
       const unsigned a = hasAlpha ? pixel >> 24 : 255;
@@ -122,17 +122,15 @@ PdfImageSet::Image PdfImageSet::Use(const TBitmap& bitmap) {
     if (known.Bitmap.Identity() == bitmap.Identity()) return known.Picture;
   }
   const CairoSurfacePtr surface = DecodeImage(bitmap);
-  Image picture{static_cast<int>(FObjects.size() + 1),
-                cairo_image_surface_get_width(surface.get()),
+  Image picture{static_cast<int>(FObjects.size() + 1), cairo_image_surface_get_width(surface.get()),
                 cairo_image_surface_get_height(surface.get())};
   const std::uint32_t object = FFile.Reserve();
   const unsigned char* jpeg = nullptr;
   unsigned long jpegLength = 0;
   cairo_surface_get_mime_data(surface.get(), CAIRO_MIME_TYPE_JPEG, &jpeg, &jpegLength);
   if (jpeg != nullptr && jpegLength > 0) {
-    WriteJpeg(FFile, object,
-              std::string_view(reinterpret_cast<const char*>(jpeg), jpegLength), picture.Width,
-              picture.Height);
+    WriteJpeg(FFile, object, std::string_view(reinterpret_cast<const char*>(jpeg), jpegLength),
+              picture.Width, picture.Height);
   } else {
     WritePixels(FFile, object, surface.get());
   }

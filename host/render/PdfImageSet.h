@@ -15,7 +15,7 @@ class PdfFile;
 class PdfImageSet {
  public:
   struct Image {
-    int Resource = 0;  // its resource is /Im<Resource>
+    int Resource = 0;           // its resource is /Im<Resource>
     int Width = 0, Height = 0;  // in pixels
   };
 

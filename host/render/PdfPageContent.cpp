@@ -31,8 +31,7 @@ constexpr double kEmboldenShare = 1.0 / 24;
 
 }  // namespace
 
-PdfPageContent::PdfPageContent(const FontMetrics& metrics, PdfTextLines& lines,
-                               PdfImageSet& images)
+PdfPageContent::PdfPageContent(const FontMetrics& metrics, PdfTextLines& lines, PdfImageSet& images)
     : FMetrics(metrics), FLines(lines), FImages(images) {}
 
 void PdfPageContent::Number(double value) {
@@ -118,8 +117,8 @@ void PdfPageContent::ShowLine(const std::string& text, const TFont& font, TextAl
   if (align == TextAlign::Right) left = box.Left + box.Width - line.Width;
   if (align == TextAlign::Center) left = box.Left + (box.Width - line.Width) / 2;
   // Clipping costs a graphics state; only text that leaves its box pays for it.
-  const bool clip = line.Width > box.Width + kTolerance ||
-                    top + line.Height > box.Top + box.Height + kTolerance;
+  const bool clip =
+      line.Width > box.Width + kTolerance || top + line.Height > box.Top + box.Height + kTolerance;
   if (clip) EndText();
   const State outside = FState;
   if (clip) {

@@ -33,8 +33,8 @@ struct PdfSink::Impl {
     PagesObject = File.Reserve();
     ResourcesObject = File.Reserve();
     InfoObject = File.Reserve();
-    File.WriteObject(InfoObject, "<< /Title " + pdf_syntax::TextString(info.Title) +
-                                     " /Author " + pdf_syntax::TextString(info.Author) +
+    File.WriteObject(InfoObject, "<< /Title " + pdf_syntax::TextString(info.Title) + " /Author " +
+                                     pdf_syntax::TextString(info.Author) +
                                      " /Creator (kdr) /CreationDate (" + date + ") /ModDate (" +
                                      date + ") >>");
   }

@@ -22,7 +22,8 @@ bool SimpleCharacter(gunichar character) {
   return (character >= 0x20 && character <= 0x7E) ||
          (character >= 0xA0 && character <= 0x24F && character != 0xAD) ||
          (character >= 0x2010 && character <= 0x2027) ||
-         (character >= 0x2030 && character <= 0x205E) || (character >= 0x20A0 && character <= 0x20C0);
+         (character >= 0x2030 && character <= 0x205E) ||
+         (character >= 0x20A0 && character <= 0x20C0);
 }
 
 }  // namespace
@@ -83,8 +84,8 @@ void PdfTextLines::SlowShape(PangoLayout* layout, Line& line) {
     PangoLayoutLine* layoutLine = pango_layout_iter_get_line_readonly(iter.get());
     PangoRectangle extents;
     pango_layout_iter_get_line_extents(iter.get(), nullptr, &extents);
-    const double baseline = static_cast<double>(pango_layout_iter_get_baseline(iter.get())) /
-                            PANGO_SCALE;
+    const double baseline =
+        static_cast<double>(pango_layout_iter_get_baseline(iter.get())) / PANGO_SCALE;
     int x = extents.x;
     for (GSList* run = layoutLine->runs; run != nullptr; run = run->next) {
       AddRuns(shaped, static_cast<PangoGlyphItem*>(run->data), x, baseline, line);
@@ -195,9 +196,8 @@ void PdfTextLines::AddRuns(const char* text, PangoGlyphItem* item, int& x, doubl
       if (!stringOpen) run->Show += '(';
       stringOpen = true;
       pdf_syntax::AppendGlyphBytes(run->Show, static_cast<std::uint16_t>(glyph.glyph));
-      const double width =
-          FFonts.AddGlyph(font.Face, static_cast<std::uint16_t>(glyph.glyph),
-                          clusterText[static_cast<std::size_t>(index)]);
+      const double width = FFonts.AddGlyph(font.Face, static_cast<std::uint16_t>(glyph.glyph),
+                                           clusterText[static_cast<std::size_t>(index)]);
       pen += width / 1000 * font.Size;
     }
     x += advance;
