@@ -173,7 +173,7 @@ double PdfFontSet::AddGlyph(int faceIndex, std::uint16_t glyph, std::string_view
 void PdfFontSet::AppendResources(std::string& out) const {
   for (std::size_t index = 0; index < FFaces.size(); ++index) {
     out += " /F";
-    pdf_syntax::AppendInteger(out, static_cast<long long>(index + 1));
+    pdf_syntax::AppendInteger(out, static_cast<long long>(index) + 1);
     out += ' ';
     pdf_syntax::AppendReference(out, FFaces[index]->Object);
   }

@@ -143,7 +143,7 @@ PdfImageSet::Image PdfImageSet::Use(const TBitmap& bitmap) {
 void PdfImageSet::AppendResources(std::string& out) const {
   for (std::size_t index = 0; index < FObjects.size(); ++index) {
     out += " /Im";
-    pdf_syntax::AppendInteger(out, static_cast<long long>(index + 1));
+    pdf_syntax::AppendInteger(out, static_cast<long long>(index) + 1);
     out += ' ';
     pdf_syntax::AppendReference(out, FObjects[index]);
   }

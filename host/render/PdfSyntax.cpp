@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -24,8 +25,11 @@ void AppendInteger(std::string& out, long long value) {
 }
 
 void AppendNumber(std::string& out, double value) {
-  // Thousandths as an integer: exact, fast, and the same bytes on every run.
+  // Thousandths as an integer: exact, fast, and the same bytes on every run. Nothing on a
+  // page comes near the bound, which keeps the integer from overflowing.
+  constexpr double kLargest = 1e12;
   if (!std::isfinite(value)) value = 0;
+  value = std::clamp(value, -kLargest, kLargest);
   const long long thousandths = std::llround(value * 1000);
   if (thousandths % 1000 == 0) {
     AppendInteger(out, thousandths / 1000);
