@@ -67,7 +67,12 @@ void PdfPageContent::DrawText(const TextItem& item) {
   if (item.Text.empty()) return;
   const Box box{Points(item.Left), Points(item.Top), Points(item.Width), Points(item.Height)};
   if (!item.Multiline) {
-    ShowLine(label_text::OneLine(item.Text), item.Font, item.Align, box, box.Top);
+    // Most labels hold no line break, and their text is shown as it is, without a copy.
+    if (item.Text.find_first_of("\r\n") == std::string::npos) {
+      ShowLine(item.Text, item.Font, item.Align, box, box.Top);
+    } else {
+      ShowLine(label_text::OneLine(item.Text), item.Font, item.Align, box, box.Top);
+    }
     return;
   }
   // Wrapped with the very metrics the report writer used to size the band.
@@ -76,7 +81,7 @@ void PdfPageContent::DrawText(const TextItem& item) {
   for (std::string_view paragraph : label_text::Paragraphs(item.Text)) {
     if (FitsOnOneLine(paragraph, item.Font, item.Width)) {
       if (top >= box.Top + box.Height - kTolerance) return;
-      const std::string line(TrimTrailingBlanks(paragraph));
+      const std::string_view line = TrimTrailingBlanks(paragraph);
       if (!line.empty()) ShowLine(line, item.Font, item.Align, box, top);
       top += lineHeight;
       continue;
@@ -109,7 +114,7 @@ bool PdfPageContent::FitsOnOneLine(std::string_view paragraph, const TFont& font
   return FMetrics.FitsWidth(std::string(paragraph), font, width - kWidthMargin);
 }
 
-void PdfPageContent::ShowLine(const std::string& text, const TFont& font, TextAlign align,
+void PdfPageContent::ShowLine(std::string_view text, const TFont& font, TextAlign align,
                               const Box& box, double top) {
   const PdfTextLines::Line& line = FLines.Get(text, font);
   if (line.Runs.empty()) return;

@@ -38,7 +38,7 @@ class PdfPageContent {
 
   void DrawText(const TextItem& item);
   bool FitsOnOneLine(std::string_view paragraph, const TFont& font, double width) const;
-  void ShowLine(const std::string& text, const TFont& font, TextAlign align, const Box& box,
+  void ShowLine(std::string_view text, const TFont& font, TextAlign align, const Box& box,
                 double top);
   void DrawLine(const LineItem& item);
   void DrawFrame(const FrameItem& item);
