@@ -204,9 +204,9 @@ void PdfFontSet::WriteFonts() {
     HbFacePtr subset(hb_subset_or_fail(hbFace, input.get()));
     const std::string name = PostScriptName(hbFace);
     if (!subset) throw Exception("Falha ao gravar o PDF: não foi possível embutir a fonte " + name);
-    HbBlobPtr program(hb_face_reference_blob(subset.get()));
+    HbBlobPtr programBlob(hb_face_reference_blob(subset.get()));
     unsigned programLength = 0;
-    const char* programData = hb_blob_get_data(program.get(), &programLength);
+    const char* programData = hb_blob_get_data(programBlob.get(), &programLength);
 
     const std::string baseFont = SubsetTag(name, glyphs) + "+" + name;
     const double perUnit = 1000.0 / hb_face_get_upem(hbFace);
@@ -225,8 +225,12 @@ void PdfFontSet::WriteFonts() {
                             TableInteger(hbFace, HB_TAG('p', 'o', 's', 't'), 14, false) != 0;
     const int flags = 4 | (fixedPitch ? 1 : 0) | (italicAngle != 0 ? 64 : 0);
 
+    // Outlines in the compact font format go in as an OpenType program of a CIDFontType0;
+    // TrueType outlines as a TrueType program. The glyph ids stand for the CIDs either way.
+    HbBlobPtr cff(hb_face_reference_table(hbFace, HB_TAG('C', 'F', 'F', ' ')));
+    const bool compact = hb_blob_get_length(cff.get()) > 0;
     const std::uint32_t descendant = FFile.Reserve(), descriptor = FFile.Reserve(),
-                        program2 = FFile.Reserve(), toUnicode = FFile.Reserve();
+                        program = FFile.Reserve(), toUnicode = FFile.Reserve();
     std::string body = "<< /Type /Font /Subtype /Type0 /BaseFont /" + baseFont +
                        " /Encoding /Identity-H /DescendantFonts [";
     pdf_syntax::AppendReference(body, descendant);
@@ -235,11 +239,12 @@ void PdfFontSet::WriteFonts() {
     body += " >>";
     FFile.WriteObject(face->Object, body);
 
-    body = "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + baseFont +
+    body = std::string("<< /Type /Font /Subtype ") + (compact ? "/CIDFontType0" : "/CIDFontType2") +
+           " /BaseFont /" + baseFont +
            " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>"
            " /FontDescriptor ";
     pdf_syntax::AppendReference(body, descriptor);
-    body += " /CIDToGIDMap /Identity /W [";
+    body += compact ? " /W [" : " /CIDToGIDMap /Identity /W [";
     for (std::size_t at = 0; at < glyphs.size();) {
       body += ' ';
       pdf_syntax::AppendInteger(body, glyphs[at]);
@@ -272,14 +277,17 @@ void PdfFontSet::WriteFonts() {
     pdf_syntax::AppendNumber(body, capHeight);
     body += " /StemV ";
     pdf_syntax::AppendNumber(body, std::round(stemV));
-    body += " /FontFile2 ";
-    pdf_syntax::AppendReference(body, program2);
+    body += compact ? " /FontFile3 " : " /FontFile2 ";
+    pdf_syntax::AppendReference(body, program);
     body += " >>";
     FFile.WriteObject(descriptor, body);
 
-    std::string lengthEntry = " /Length1 ";
-    pdf_syntax::AppendInteger(lengthEntry, programLength);
-    FFile.WriteStream(program2, lengthEntry, std::string_view(programData, programLength));
+    std::string programEntries = " /Subtype /OpenType";
+    if (!compact) {
+      programEntries = " /Length1 ";
+      pdf_syntax::AppendInteger(programEntries, programLength);
+    }
+    FFile.WriteStream(program, programEntries, std::string_view(programData, programLength));
 
     std::string cmap =
         "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
