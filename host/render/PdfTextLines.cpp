@@ -36,7 +36,7 @@ PdfTextLines::PdfTextLines(PdfFontSet& fonts)
 const PdfTextLines::Line& PdfTextLines::Get(std::string_view text, const TFont& font) {
   if (FLastFont >= FByFont.size() || !(FByFont[FLastFont].Font == font)) {
     FLastFont = FByFont.size();
-    for (std::size_t index = 0; index < FByFont.size(); ++index) {
+    for (std::size_t index = 0; index < FByFont.size() && FLastFont == FByFont.size(); ++index) {
       if (FByFont[index].Font == font) FLastFont = index;
     }
     if (FLastFont == FByFont.size()) {
@@ -47,27 +47,25 @@ const PdfTextLines::Line& PdfTextLines::Get(std::string_view text, const TFont& 
   }
   FontLines& lines = FByFont[FLastFont];
   if (auto hit = lines.Current.find(text); hit != lines.Current.end()) return hit->second;
-  auto store = [&lines](std::string key, Line line) -> const Line& {
+  auto makeRoom = [&lines] {
     if (lines.Current.size() >= kGeneration) {
       lines.Previous = std::move(lines.Current);
       lines.Current.clear();
     }
-    return lines.Current.emplace(std::move(key), std::move(line)).first->second;
   };
   if (auto hit = lines.Previous.find(text); hit != lines.Previous.end()) {
-    std::string key = hit->first;
-    Line line = std::move(hit->second);
-    lines.Previous.erase(hit);
-    return store(std::move(key), std::move(line));
+    Lines::node_type kept = lines.Previous.extract(hit);
+    makeRoom();
+    return lines.Current.insert(std::move(kept)).position->second;
   }
-  return store(std::string(text), Shape(text, lines));
+  Line shaped = Shape(text, lines);
+  makeRoom();
+  return lines.Current.emplace(std::string(text), std::move(shaped)).first->second;
 }
 
 PdfTextLines::Line PdfTextLines::Shape(std::string_view text, FontLines& lines) {
   Line line;
-  if (ShapeSimple(text, lines, line)) {
-    return line;
-  }
+  if (ShapeSimple(text, lines, line)) return line;
   FLayout.SetText(text, lines.Font);
   SlowShape(FLayout.Get(), line);
   return line;
