@@ -82,6 +82,15 @@ TEST_F(PdfWriterTest, OtherScriptsAndFallbackGlyphsExtractAsWritten) {
   EXPECT_NE(fonts.find("DejaVuSans"), std::string::npos) << fonts;
 }
 
+TEST_F(PdfWriterTest, EveryPrintableAsciiCharacterExtractsAsWritten) {
+  // Glyph ids are written as bytes: some of them are the string syntax's own parentheses,
+  // backslash and carriage return, which must be escaped.
+  std::string ascii;
+  for (char c = '!'; c <= '~'; ++c) ascii += c;
+  const auto pdf = Write({PageWith(1, {Text(23, 40, 754, 14, ascii)})});
+  EXPECT_EQ(Shell("pdftotext -enc UTF-8 " + Quote(pdf) + " - 2>&1"), ascii + "\n\n\f");
+}
+
 TEST_F(PdfWriterTest, TextIsClippedOnlyWhereItLeavesItsBox) {
   // A box 80 units (60 points) wide from x = 100 units (75 points) holding a much longer line,
   // and below it the same line in a box wide enough.
