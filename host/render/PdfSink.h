@@ -3,7 +3,6 @@
 // dates come from SOURCE_DATE_EPOCH when it is set, so that the same run gives the same bytes.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <vector>
