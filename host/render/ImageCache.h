@@ -1,5 +1,5 @@
 // Decoded pictures by identity of their bytes, so that a logo printed on every page is decoded
-// once and, in a PDF, embedded once.
+// once.
 #pragma once
 
 #include <cstddef>

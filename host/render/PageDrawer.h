@@ -1,5 +1,6 @@
 // Draws a page with Cairo: text through Pango with the settings the metrics use, lines,
-// frames and pictures. The PDF and the PNG renderers share it, so both show the same page.
+// frames and pictures, for the PNG renderer. The PDF writer places everything the same way
+// (PdfPageContent), so both show the same page.
 #pragma once
 
 #include <cairo.h>

@@ -1,80 +1,100 @@
 #include "render/PdfSink.h"
 
-#include <cairo-pdf.h>
-
 #include <ctime>
 #include <optional>
 #include <string>
 
 #include "Exception.h"
-#include "render/CairoHandles.h"
 #include "render/FontMetrics.h"
-#include "render/PageDrawer.h"
-#include "render/PangoText.h"
+#include "render/PdfFile.h"
+#include "render/PdfFontSet.h"
+#include "render/PdfImageSet.h"
+#include "render/PdfPageContent.h"
+#include "render/PdfSyntax.h"
+#include "render/PdfTextLines.h"
 #include "render/SourceDate.h"
-
-namespace {
-
-// The time to stamp the document with, from SOURCE_DATE_EPOCH when it is set; none to let the
-// library use the time of the run.
-std::optional<std::string> SourceDate() {
-  const std::optional<std::time_t> time = SourceDateEpoch();
-  if (!time) return std::nullopt;
-  std::tm utc{};
-  gmtime_r(&*time, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return std::string(text);
-}
-
-}  // namespace
 
 struct PdfSink::Impl {
   Impl(std::ostream& out, const FontMetrics* shared)
-      : Out(out),
-        Owned(shared ? nullptr : std::make_unique<FontMetrics>()),
-        Drawer(shared ? *shared : *Owned) {}
-
-  static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length) {
-    auto* self = static_cast<Impl*>(closure);
-    // A document abandoned after a failure is closed without touching the stream, which may
-    // already be gone.
-    if (self->Abandoned) return CAIRO_STATUS_SUCCESS;
-    self->Out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length));
-    return self->Out ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
-  }
+      : Owned(shared ? nullptr : std::make_unique<FontMetrics>()),
+        Metrics(shared ? *shared : *Owned),
+        File(out),
+        Fonts(File),
+        Lines(Fonts),
+        Images(File),
+        Content(Metrics, Lines, Images) {}
 
   void Start(const DocumentInfo& info) {
-    const std::optional<std::string> date = SourceDate();
-    Surface.reset(cairo_pdf_surface_create_for_stream(&Write, this, info.PageWidth * kPointsPerUnit,
-                                                      info.PageHeight * kPointsPerUnit));
-    if (cairo_surface_status(Surface.get()) != CAIRO_STATUS_SUCCESS) {
-      throw Exception("Não foi possível criar o documento PDF.");
-    }
-    cairo_pdf_surface_set_metadata(Surface.get(), CAIRO_PDF_METADATA_TITLE, info.Title.c_str());
-    cairo_pdf_surface_set_metadata(Surface.get(), CAIRO_PDF_METADATA_AUTHOR, info.Author.c_str());
-    cairo_pdf_surface_set_metadata(Surface.get(), CAIRO_PDF_METADATA_CREATOR, "kdr");
-    if (date) {
-      cairo_pdf_surface_set_metadata(Surface.get(), CAIRO_PDF_METADATA_CREATE_DATE, date->c_str());
-      cairo_pdf_surface_set_metadata(Surface.get(), CAIRO_PDF_METADATA_MOD_DATE, date->c_str());
-    }
-    Cr.reset(cairo_create(Surface.get()));
+    const std::optional<std::time_t> epoch = SourceDateEpoch();
+    const std::string date = pdf_syntax::Date(epoch ? *epoch : std::time(nullptr));
+    Started = true;
+    // The binary comment tells transfer programs that the file is not text.
+    File.WriteHeader("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    PagesObject = File.Reserve();
+    ResourcesObject = File.Reserve();
+    InfoObject = File.Reserve();
+    File.WriteObject(InfoObject, "<< /Title " + pdf_syntax::TextString(info.Title) + " /Author " +
+                                     pdf_syntax::TextString(info.Author) +
+                                     " /Creator (kdr) /CreationDate (" + date + ") /ModDate (" +
+                                     date + ") >>");
   }
 
-  void Check(const char* what) const {
-    cairo_status_t status = cairo_surface_status(Surface.get());
-    if (status == CAIRO_STATUS_SUCCESS && Cr) status = cairo_status(Cr.get());
-    if (status != CAIRO_STATUS_SUCCESS) {
-      throw Exception(std::string(what) + ": " + cairo_status_to_string(status));
-    }
+  void WritePage(const Page& page) {
+    const std::string& content = Content.Draw(page);
+    const std::uint32_t contents = File.Reserve(), object = File.Reserve();
+    File.WriteStream(contents, "", content);
+    std::string body = "<< /Type /Page /Parent ";
+    pdf_syntax::AppendReference(body, PagesObject);
+    body += " /MediaBox [0 0 ";
+    pdf_syntax::AppendNumber(body, page.Width * kPointsPerUnit);
+    body += ' ';
+    pdf_syntax::AppendNumber(body, page.Height * kPointsPerUnit);
+    body += "] /Resources ";
+    pdf_syntax::AppendReference(body, ResourcesObject);
+    body += " /Contents ";
+    pdf_syntax::AppendReference(body, contents);
+    body += " >>";
+    File.WriteObject(object, body);
+    PageObjects.push_back(object);
+    File.Flush();
   }
 
-  std::ostream& Out;
-  bool Abandoned = false;
+  void Finish() {
+    Fonts.WriteFonts();
+    // One resource dictionary serves every page: it names each font and picture once.
+    std::string resources = "<< /Font <<";
+    Fonts.AppendResources(resources);
+    resources += " >> /XObject <<";
+    Images.AppendResources(resources);
+    resources += " >> >>";
+    File.WriteObject(ResourcesObject, resources);
+    std::string pages = "<< /Type /Pages /Kids [";
+    for (std::uint32_t page : PageObjects) {
+      pdf_syntax::AppendReference(pages, page);
+      pages += ' ';
+    }
+    pages += "] /Count ";
+    pdf_syntax::AppendInteger(pages, static_cast<long long>(PageObjects.size()));
+    pages += " >>";
+    File.WriteObject(PagesObject, pages);
+    const std::uint32_t catalog = File.Reserve();
+    std::string root = "<< /Type /Catalog /Pages ";
+    pdf_syntax::AppendReference(root, PagesObject);
+    root += " >>";
+    File.WriteObject(catalog, root);
+    File.Finish(catalog, InfoObject);
+  }
+
   std::unique_ptr<FontMetrics> Owned;
-  PageDrawer Drawer;
-  CairoSurfacePtr Surface;
-  CairoPtr Cr;
+  const FontMetrics& Metrics;
+  PdfFile File;
+  PdfFontSet Fonts;
+  PdfTextLines Lines;
+  PdfImageSet Images;
+  PdfPageContent Content;
+  bool Started = false;
+  std::uint32_t PagesObject = 0, ResourcesObject = 0, InfoObject = 0;
+  std::vector<std::uint32_t> PageObjects;
 };
 
 PdfSink::PdfSink(std::ostream& out) : FImpl(std::make_unique<Impl>(out, nullptr)) {}
@@ -82,31 +102,20 @@ PdfSink::PdfSink(std::ostream& out) : FImpl(std::make_unique<Impl>(out, nullptr)
 PdfSink::PdfSink(std::ostream& out, const FontMetrics& metrics)
     : FImpl(std::make_unique<Impl>(out, &metrics)) {}
 
-PdfSink::~PdfSink() {
-  if (FImpl->Surface) FImpl->Abandoned = true;
-}
+// A document abandoned after a failure is dropped without touching the stream, which may
+// already be gone: only AddPage and End write to it.
+PdfSink::~PdfSink() = default;
 
 void PdfSink::Begin(const DocumentInfo& info) {
   FImpl->Start(info);
 }
 
 void PdfSink::AddPage(const Page& page) {
-  if (!FImpl->Surface) FImpl->Start(DocumentInfo{});
-  cairo_pdf_surface_set_size(FImpl->Surface.get(), page.Width * kPointsPerUnit,
-                             page.Height * kPointsPerUnit);
-  FImpl->Drawer.Draw(FImpl->Cr.get(), page);
-  cairo_show_page(FImpl->Cr.get());
-  FImpl->Check("Falha ao gravar o PDF");
+  if (!FImpl->Started) FImpl->Start(DocumentInfo{});
+  FImpl->WritePage(page);
 }
 
 void PdfSink::End(const std::vector<Message>&) {
-  if (!FImpl->Surface) FImpl->Start(DocumentInfo{});
-  FImpl->Cr.reset();
-  cairo_surface_finish(FImpl->Surface.get());
-  const cairo_status_t status = cairo_surface_status(FImpl->Surface.get());
-  FImpl->Surface.reset();
-  FImpl->Out.flush();
-  if (status != CAIRO_STATUS_SUCCESS || !FImpl->Out) {
-    throw Exception(std::string("Falha ao gravar o PDF: ") + cairo_status_to_string(status));
-  }
+  if (!FImpl->Started) FImpl->Start(DocumentInfo{});
+  FImpl->Finish();
 }

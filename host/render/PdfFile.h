@@ -1,0 +1,63 @@
+// The file structure of a PDF: numbered objects written one after the other as they are made,
+// the cross-reference table and the trailer at the end. Bytes are gathered in a buffer and
+// handed to the stream when asked, so that a page reaches the file as soon as it is finished.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class PdfFile {
+ public:
+  explicit PdfFile(std::ostream& out);
+  ~PdfFile();
+  PdfFile(const PdfFile&) = delete;
+  PdfFile& operator=(const PdfFile&) = delete;
+
+  // The file's first lines.
+  void WriteHeader(std::string_view header) { FBuffer.append(header); }
+  // A number for an object written later (the pages' parent, a font first used on a page).
+  std::uint32_t Reserve();
+  // Writes object `number` with `body` (a dictionary, an array, ...).
+  void WriteObject(std::uint32_t number, std::string_view body);
+  // Writes object `number` as a stream: `dictionary` holds the entries besides /Length and
+  // /Filter (without the << >>). Deflated unless `compress` is false.
+  void WriteStream(std::uint32_t number, std::string_view dictionary, std::string_view data,
+                   bool compress = true);
+  // Writes a stream whose data is already encoded; `dictionary` names its filter.
+  void WriteRawStream(std::uint32_t number, std::string_view dictionary, std::string_view data);
+
+  // Hands the buffered bytes to the stream; raises Exception when the stream has failed.
+  void Flush();
+  // Writes the cross-reference table and the trailer and flushes. Every reserved object must
+  // have been written.
+  void Finish(std::uint32_t catalog, std::uint32_t info);
+
+ private:
+  void BeginObject(std::uint32_t number);
+
+  std::ostream& FOut;
+  std::string FBuffer;
+  std::uint64_t FFlushed = 0;  // bytes handed to the stream before the buffer
+  // Offsets of the objects by number (0 is the free list's head); 0 until written.
+  std::vector<std::uint64_t> FOffsets{0};
+  // One zlib state for every stream: making one costs more than compressing a page.
+  class Deflater {
+   public:
+    Deflater() = default;
+    ~Deflater();
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+    const std::string& Deflate(std::string_view data);
+
+   private:
+    z_stream FStream{};  // zlib keeps its address: the holder must not move
+    bool FReady = false;
+    std::string FOutput;
+  };
+  Deflater FDeflater;
+};
