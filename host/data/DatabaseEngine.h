@@ -66,6 +66,7 @@ class KDR_API DatabaseEngine {
  protected:
   // Said by a read-only engine each time its connection starts reading a snapshot of the
   // database, which it then keeps to the end of the run unless a failure forces a new one.
+  bool ReadsOneSnapshot() const { return FOneSnapshot; }
   void BeganSnapshot() {
     FOneSnapshot = true;
     FLookups.clear();

@@ -334,6 +334,9 @@ constexpr std::size_t kCachedStatements = 32;
 struct SqliteEngine::CachedStatement {
   Compiled Statement;
   std::uint64_t LastUse = 0;
+  // Its columns' names and types as declared, kept while the connection reads one snapshot:
+  // the schema cannot change under it then.
+  std::optional<std::vector<ColumnPlan>> Plans;
 };
 
 SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement) {
@@ -343,7 +346,7 @@ SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement
     return *found->second;
   }
   auto compiled = std::make_unique<CachedStatement>(
-      CachedStatement{Compile(FDatabase.get(), statement), FStatementUses});
+      CachedStatement{Compile(FDatabase.get(), statement), FStatementUses, std::nullopt});
   if (FStatements.size() >= kCachedStatements) {
     const auto oldest = std::min_element(
         FStatements.begin(), FStatements.end(),
@@ -399,7 +402,8 @@ SqliteEngine::~SqliteEngine() = default;
 std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statement,
                                                      const std::vector<Variant>& values) {
   sqlite3* database = FDatabase.get();
-  const Compiled& compiled = Cached(statement).Statement;
+  CachedStatement& cached = Cached(statement);
+  const Compiled& compiled = cached.Statement;
   sqlite3_stmt* handle = compiled.Handle.get();
   // Reset also when the run fails half way, so that no kept statement holds the file's lock.
   struct ResetOnExit {
@@ -411,11 +415,16 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
   // is compiled again by it, and only then are its columns the current ones.
   int result = sqlite3_step(handle);
 
-  const std::vector<std::string> names = ColumnNames(handle);
   std::vector<ColumnPlan> plans;
-  for (std::size_t column = 0; column < names.size(); ++column) {
-    const char* declared = sqlite3_column_decltype(handle, static_cast<int>(column));
-    plans.push_back(PlanForDeclaredType(names[column], declared == nullptr ? "" : declared));
+  if (cached.Plans) {
+    plans = *cached.Plans;
+  } else {
+    const std::vector<std::string> names = ColumnNames(handle);
+    for (std::size_t column = 0; column < names.size(); ++column) {
+      const char* declared = sqlite3_column_decltype(handle, static_cast<int>(column));
+      plans.push_back(PlanForDeclaredType(names[column], declared == nullptr ? "" : declared));
+    }
+    if (ReadsOneSnapshot()) cached.Plans = plans;
   }
 
   // Rows go straight into the data set. When a value does not fit its column's type (an
