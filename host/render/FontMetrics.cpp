@@ -40,6 +40,20 @@ std::size_t CharacterBoundary(std::string_view text, std::size_t offset) {
   return std::min(offset, text.size());
 }
 
+// Whether Pango would end a line inside `text` whatever the width: control characters (tabs
+// and breaks), and the separators of lines and paragraphs.
+bool BreaksByItself(std::string_view text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x20 || byte == 0x7f) return true;
+    if (text.compare(at, 2, "\xC2\x85") == 0 || text.compare(at, 3, "\xE2\x80\xA8") == 0 ||
+        text.compare(at, 3, "\xE2\x80\xA9") == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Windows of the paragraph that Pango lays out at a time (see BreakLines), in bytes.
 constexpr std::size_t kFirstWindow = 1024;
 constexpr std::size_t kSmallestWindow = 64;
@@ -267,6 +281,13 @@ std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, con
   if (const std::vector<std::string>* known = FImpl->Wrapped.Find(key)) return *known;
 
   const std::string valid = pango_text::ValidUtf8(text);
+  // A paragraph that fits its width is its one line, trailing blanks aside, as Pango would
+  // leave it: most are met once (a protocol's own title), and laying them out costs a shaping
+  // of the whole paragraph.
+  const std::string_view whole = TrimTrailingBlanks(valid);
+  if (!BreaksByItself(whole) && FitsWidth(std::string(whole), font, width)) {
+    return FImpl->Wrapped.Store(std::move(key), {std::string(whole)});
+  }
   const std::vector<Impl::BrokenLine> broken = FImpl->BreakLines(valid, font, width);
 
   // A line shaped on its own differs from its shape inside the paragraph only by kerning or
