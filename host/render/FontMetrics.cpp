@@ -221,6 +221,16 @@ struct FontMetrics::Impl {
     return Layout.WidthInPoints() * kUnitsPerPoint;
   }
 
+  // Whether the characters' own widths prove that one line of `text` fits `width`. Only the
+  // sure answer is taken: kerning may take much more than the slack off a line full of pairs
+  // such as "AV", so a sum over the width proves nothing.
+  bool SurelyFits(std::string_view text, const TFont& font, double width) {
+    const std::optional<double> sum = CharacterSum(text, font);
+    if (!sum) return false;
+    const double slack = kShapingSlackEm * font.Size * kUnitsPerPoint + kShapingSlackShare * *sum;
+    return *sum + slack <= width;
+  }
+
   // The width of a whole line, shaped once: labels show the same texts page after page.
   double LineWidth(const std::string& text, const TFont& font) {
     std::string key = WrapCacheKey(text, font, 0);
@@ -264,13 +274,7 @@ double FontMetrics::TextWidth(const std::string& text, const TFont& font) const 
 }
 
 bool FontMetrics::FitsWidth(const std::string& text, const TFont& font, double width) const {
-  if (const std::optional<double> sum = FImpl->CharacterSum(text, font)) {
-    const double slack = kShapingSlackEm * font.Size * kUnitsPerPoint + kShapingSlackShare * *sum;
-    // Only the sure answer is taken: kerning may take much more than the slack off a line
-    // full of pairs such as "AV", so a sum over the width proves nothing.
-    if (*sum + slack <= width) return true;
-  }
-  return FImpl->LineWidth(text, font) <= width;
+  return FImpl->SurelyFits(text, font, width) || FImpl->LineWidth(text, font) <= width;
 }
 
 std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, const TFont& font,
@@ -281,11 +285,11 @@ std::vector<std::string> FontMetrics::WrapParagraph(const std::string& text, con
   if (const std::vector<std::string>* known = FImpl->Wrapped.Find(key)) return *known;
 
   const std::string valid = pango_text::ValidUtf8(text);
-  // A paragraph that fits its width is its one line, trailing blanks aside, as Pango would
-  // leave it: most are met once (a protocol's own title), and laying them out costs a shaping
-  // of the whole paragraph.
+  // A paragraph that surely fits its width is its one line, trailing blanks aside, as Pango
+  // would leave it: most are met once (a protocol's own title), and laying them out costs a
+  // shaping of the whole paragraph. A close call is left to the layout.
   const std::string_view whole = TrimTrailingBlanks(valid);
-  if (!BreaksByItself(whole) && FitsWidth(std::string(whole), font, width)) {
+  if (!BreaksByItself(whole) && FImpl->SurelyFits(whole, font, width)) {
     return FImpl->Wrapped.Store(std::move(key), {std::string(whole)});
   }
   const std::vector<Impl::BrokenLine> broken = FImpl->BreakLines(valid, font, width);
