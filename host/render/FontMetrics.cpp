@@ -80,6 +80,8 @@ std::string WrapCacheKey(const std::string& text, const TFont& font, double widt
 template <class Value>
 class RecentCache {
  public:
+  explicit RecentCache(std::size_t generation) : FGeneration(generation) {}
+
   const Value* Find(const std::string& key) {
     if (auto hit = FCurrent.find(key); hit != FCurrent.end()) return &hit->second;
     if (auto hit = FPrevious.find(key); hit != FPrevious.end()) {
@@ -91,7 +93,7 @@ class RecentCache {
   }
 
   const Value& Store(std::string key, Value value) {
-    if (FCurrent.size() >= kGeneration) {
+    if (FCurrent.size() >= FGeneration) {
       FPrevious = std::move(FCurrent);
       FCurrent.clear();
     }
@@ -99,9 +101,7 @@ class RecentCache {
   }
 
  private:
-  // More than the distinct texts a long report measures over and over (its item descriptions
-  // and their lines), so that they stay measured from page to page.
-  static constexpr std::size_t kGeneration = 8192;
+  std::size_t FGeneration;
   std::unordered_map<std::string, Value> FCurrent, FPrevious;
 };
 
@@ -113,9 +113,13 @@ constexpr double kShapingSlackEm = 0.5;
 constexpr double kShapingSlackShare = 0.03;
 
 struct FontMetrics::Impl {
-  RecentCache<std::vector<std::string>> Wrapped;
-  // Lines shaped whole, by WrapCacheKey with a width of 0.
-  RecentCache<double> ShapedWidths;
+  // Each generation holds more than the multiline labels of a page, so that a page's labels
+  // are still there when the page is drawn, and the item descriptions a long report wraps
+  // over and over.
+  RecentCache<std::vector<std::string>> Wrapped{2048};
+  // Lines shaped whole, by WrapCacheKey with a width of 0: the texts a report's labels show
+  // again and again (names, headings), a few bytes each.
+  RecentCache<double> ShapedWidths{4096};
   SharedLayout Layout{pango_text::CreateMeasuringContext()};
   std::vector<std::pair<TFont, double>> LineHeights;
   // Each font's characters measured alone, as met.
