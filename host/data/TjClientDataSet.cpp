@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 
 #include "Exception.h"
@@ -35,6 +36,38 @@ std::vector<std::string> SplitNames(const std::string& names) {
   return result;
 }
 
+char AsciiUpperCase(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Field names are looked up without regard to ASCII case and to the blanks around them, on
+// every read of a field by name: without making a string for it.
+std::string_view TrimmedName(std::string_view name) {
+  while (!name.empty() && static_cast<unsigned char>(name.front()) <= ' ') name.remove_prefix(1);
+  while (!name.empty() && static_cast<unsigned char>(name.back()) <= ' ') name.remove_suffix(1);
+  return name;
+}
+
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const {
+    std::size_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : name) {
+      hash = (hash ^ static_cast<unsigned char>(AsciiUpperCase(c))) * 1099511628211ull;
+    }
+    return hash;
+  }
+};
+
+struct SameName {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return AsciiUpperCase(x) == AsciiUpperCase(y);
+           });
+  }
+};
+
 }  // namespace
 
 struct TjClientDataSet::Impl {
@@ -42,7 +75,7 @@ struct TjClientDataSet::Impl {
 
   std::vector<FieldShape> Shapes;
   std::vector<std::unique_ptr<TField>> FieldList;
-  std::unordered_map<std::string, int> FieldsByUpperName;
+  std::unordered_map<std::string, int, NameHash, SameName> FieldsByName;
 
   // Records, row after row; a record's number is its insertion order.
   CompactCells Cells;
@@ -100,8 +133,8 @@ struct TjClientDataSet::Impl {
   }
 
   int FieldIndexOrThrow(const std::string& name) const {
-    const auto found = FieldsByUpperName.find(UpperCase(Trim(name)));
-    if (found != FieldsByUpperName.end()) return found->second;
+    const auto found = FieldsByName.find(TrimmedName(name));
+    if (found != FieldsByName.end()) return found->second;
     // Indexes may be declared with the field definitions, before the data set is created.
     if (CurrentState == State::Inactive) {
       for (std::size_t i = 0; i < Shapes.size(); ++i) {
@@ -301,7 +334,7 @@ void TjClientDataSet::CreateDataSet() {
     FImpl->FieldList.push_back(std::make_unique<TField>(*this, static_cast<int>(i), shape.Name,
                                                         shape.Type, shape.Size, shape.Precision,
                                                         shape.Scale));
-    FImpl->FieldsByUpperName.emplace(UpperCase(shape.Name), static_cast<int>(i));
+    FImpl->FieldsByName.emplace(shape.Name, static_cast<int>(i));
   }
   FImpl->RowValues.resize(FImpl->Width());
   FImpl->ForgetRowValues();
@@ -325,8 +358,8 @@ TField& TjClientDataSet::Fields(int index) {
 }
 
 TField* TjClientDataSet::FindField(const std::string& name) {
-  const auto found = FImpl->FieldsByUpperName.find(UpperCase(Trim(name)));
-  if (found == FImpl->FieldsByUpperName.end()) return nullptr;
+  const auto found = FImpl->FieldsByName.find(TrimmedName(name));
+  if (found == FImpl->FieldsByName.end()) return nullptr;
   return FImpl->FieldList[static_cast<std::size_t>(found->second)].get();
 }
 
