@@ -352,12 +352,9 @@ std::string ReportWriter::GetLayoutValue(const std::string& name) const {
 }
 
 void ReportWriter::SetLayoutValue(const std::string& name, const std::string& value) {
-  // An empty value is the same as none: bands list only values with text.
-  if (value.empty()) {
-    FImpl->LayoutValues.erase(name);
-  } else {
-    FImpl->LayoutValues[name] = value;
-  }
+  // An empty value is the same as none (bands list only values with text); it stays in the
+  // map, as reports empty and refill the same values item after item.
+  FImpl->LayoutValues[name] = value;
 }
 
 void ReportWriter::MsgConfigurar(const std::vector<std::string>&) {
