@@ -69,11 +69,10 @@ int TjCursorSQL::ColunaObrigatoria(const std::string& nome) const {
 
 const Variant& TjCursorSQL::Valor(int coluna) const {
   if (!FImpl->OnRow) throw Exception("O cursor não está sobre uma linha do resultado");
-  const std::vector<Variant>& row = FImpl->Cursor->Row();
-  if (coluna < 0 || static_cast<std::size_t>(coluna) >= row.size()) {
+  if (coluna < 0 || static_cast<std::size_t>(coluna) >= FImpl->Cursor->Names().size()) {
     throw Exception("Coluna " + std::to_string(coluna) + " não existe no resultado do comando");
   }
-  return row[static_cast<std::size_t>(coluna)];
+  return FImpl->Cursor->Value(static_cast<std::size_t>(coluna));
 }
 
 void DestruirSQL(std::unique_ptr<TjClientDataSet>& dataSet) {

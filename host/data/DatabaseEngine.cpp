@@ -83,18 +83,17 @@ class WholeResultCursor : public RowCursor {
       FResult->First();
       FStarted = true;
     }
-    if (FResult->Eof()) return false;
-    for (std::size_t field = 0; field < FRow.size(); ++field) {
-      FRow[field] = FResult->Fields(static_cast<int>(field)).Value();
-    }
-    return true;
+    return !FResult->Eof();
   }
-  const std::vector<Variant>& Row() const override { return FRow; }
+  const Variant& Value(std::size_t column) override {
+    FRow[column] = FResult->Fields(static_cast<int>(column)).Value();
+    return FRow[column];
+  }
 
  private:
   std::unique_ptr<TjClientDataSet> FResult;
   std::vector<std::string> FNames;
-  std::vector<Variant> FRow;
+  std::vector<Variant> FRow;  // what Value handed out
   bool FStarted = false;
 };
 

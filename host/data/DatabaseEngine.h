@@ -27,8 +27,9 @@ class KDR_API RowCursor {
   virtual const std::vector<std::string>& Names() const = 0;
   // Moves to the next row (the first, on the first call); false once past the last.
   virtual bool Next() = 0;
-  // The current row's values, typed as Query types them.
-  virtual const std::vector<Variant>& Row() const = 0;
+  // The current row's value in `column` (below Names().size()), typed as Query types it; valid
+  // until the cursor moves. Only the values asked for are read.
+  virtual const Variant& Value(std::size_t column) = 0;
 };
 
 class KDR_API DatabaseEngine {

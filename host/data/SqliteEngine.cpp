@@ -275,7 +275,8 @@ class SqlitePrepared : public PreparedStatement {
 // A statement of its own (not a kept one, which another query of the same text would reset),
 // stepped as the cursor moves. Columns are typed as Query types them; an expression column
 // whose values change storage class takes each value in the kind it needs, as Query would
-// widen the column for it, without reading the rows again.
+// widen the column for it, without reading the rows again. A value is converted only when
+// asked for: readers of a wide select often take a few of its columns.
 class SqliteCursor : public RowCursor {
  public:
   SqliteCursor(sqlite3* database, std::string statement, const std::vector<Variant>& values)
@@ -288,6 +289,7 @@ class SqliteCursor : public RowCursor {
       FPlans.push_back(PlanForDeclaredType(FNames[column], declared == nullptr ? "" : declared));
     }
     FRow.resize(FNames.size());
+    FReadInRow.resize(FNames.size(), 0);
   }
 
   const std::vector<std::string>& Names() const override { return FNames; }
@@ -301,19 +303,23 @@ class SqliteCursor : public RowCursor {
       return false;
     }
     if (result != SQLITE_ROW) DatabaseError(FDatabase, FStatement);
-    for (std::size_t column = 0; column < FPlans.size(); ++column) {
-      const int index = static_cast<int>(column);
-      const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
-      if (std::optional<ColumnPlan> wider = WidenForStorage(FPlans[column], storage)) {
-        FPlans[column] = *wider;
-      }
-      FRow[column] = ReadCell(handle, index, FPlans[column], storage, FStatement);
-      if (storage != StorageClass::Null) FPlans[column].SeenValue = true;
-    }
+    ++FRowNumber;
     return true;
   }
 
-  const std::vector<Variant>& Row() const override { return FRow; }
+  const Variant& Value(std::size_t column) override {
+    if (FReadInRow[column] == FRowNumber) return FRow[column];
+    sqlite3_stmt* handle = FCompiled.Handle.get();
+    const int index = static_cast<int>(column);
+    const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
+    if (std::optional<ColumnPlan> wider = WidenForStorage(FPlans[column], storage)) {
+      FPlans[column] = *wider;
+    }
+    FRow[column] = ReadCell(handle, index, FPlans[column], storage, FStatement);
+    if (storage != StorageClass::Null) FPlans[column].SeenValue = true;
+    FReadInRow[column] = FRowNumber;
+    return FRow[column];
+  }
 
  private:
   sqlite3* FDatabase;
@@ -322,6 +328,9 @@ class SqliteCursor : public RowCursor {
   std::vector<std::string> FNames;
   std::vector<ColumnPlan> FPlans;
   std::vector<Variant> FRow;
+  // The row each value of FRow was read in: values are read when asked for, once per row.
+  std::vector<std::uint64_t> FReadInRow;
+  std::uint64_t FRowNumber = 0;
   bool FFinished = false;
 };
 

@@ -272,12 +272,13 @@ TEST_F(SqliteTyping, ACursorGivesTheValuesAQueryGivesRowByRow) {
     for (int field = 0; field + 1 < whole->FieldCount(); ++field) {
       EXPECT_EQ(cursor->Names()[static_cast<std::size_t>(field)],
                 whole->Fields(field).FieldName());
-      const Variant& value = cursor->Row()[static_cast<std::size_t>(field)];
+      const Variant& value = cursor->Value(static_cast<std::size_t>(field));
       EXPECT_EQ(value.GetKind(), whole->Fields(field).Value().GetKind()) << field;
       EXPECT_TRUE(value == whole->Fields(field).Value()) << field;
     }
     const int misto = whole->FieldCount() - 1;
-    EXPECT_EQ(cursor->Row().back().AsString(), whole->Fields(misto).AsString());
+    EXPECT_EQ(cursor->Value(static_cast<std::size_t>(misto)).AsString(),
+              whole->Fields(misto).AsString());
   }
   EXPECT_FALSE(cursor->Next());
   EXPECT_FALSE(cursor->Next());
@@ -298,7 +299,7 @@ TEST(SqliteEngine, ARunReadsOneSnapshotWhateverOthersWrite) {
   EXPECT_EQ(lookup(), 2);
   EXPECT_EQ(run->Query("select x from A", {})->RecordCount(), 2);
   ASSERT_TRUE(cursor->Next());
-  EXPECT_EQ(cursor->Row()[0].AsInteger(), 2);
+  EXPECT_EQ(cursor->Value(0).AsInteger(), 2);
   EXPECT_FALSE(cursor->Next());
   // The next run sees it.
   EXPECT_EQ(OpenDatabase(setup.Url(), OpenMode::ReadOnly)
