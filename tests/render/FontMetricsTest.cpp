@@ -154,4 +154,18 @@ TEST_F(FontMetricsTest, DegenerateInputsGiveSensibleLines) {
   EXPECT_GT(Metrics.TextWidth("S\xe3o", Font), 0);
 }
 
+TEST_F(FontMetricsTest, AParagraphThatFitsIsItsOwnLineUnlessItBreaksByItself) {
+  // Leading blanks show, trailing ones do not, however the line was found.
+  EXPECT_EQ(Metrics.WrapParagraph("  recuo e fim   ", Font, 1000),
+            std::vector<std::string>{"  recuo e fim"});
+  // A line or paragraph separator ends a line whatever the room.
+  EXPECT_EQ(Metrics.WrapParagraph("um\u2028dois", Font, 1000).size(), 2u);
+  EXPECT_EQ(Metrics.WrapParagraph("um\u2029dois", Font, 1000).size(), 2u);
+  // A text just short of its width is laid out, and still one line when it fits.
+  const std::string text = "Guias de recolhimento do FGTS";
+  const double width = Metrics.TextWidth(text, Font);
+  EXPECT_EQ(Metrics.WrapParagraph(text, Font, width + 0.01), std::vector<std::string>{text});
+  EXPECT_GT(Metrics.WrapParagraph(text, Font, width - 1).size(), 1u);
+}
+
 }  // namespace
