@@ -109,10 +109,9 @@ Variant DatabaseEngine::LookupValue(const std::string& statement) {
   if (memorable) {
     if (auto known = FLookups.find(statement); known != FLookups.end()) return known->second;
   }
-  std::unique_ptr<TjClientDataSet> result = Query(statement, {});
-  result->First();
-  Variant value =
-      result->Eof() || result->FieldCount() == 0 ? Variant() : result->Fields(0).Value();
+  // Read through a cursor: the first value is all that is wanted, not a data set of the rows.
+  std::unique_ptr<RowCursor> cursor = OpenCursor(statement, {});
+  Variant value = !cursor->Names().empty() && cursor->Next() ? cursor->Value(0) : Variant();
   if (memorable) {
     if (FLookups.size() >= kMaxLookups) FLookups.clear();
     FLookups.emplace(statement, value);
