@@ -1,9 +1,12 @@
-// Single lines of text shaped for a PDF: each distinct line of a font is shaped once by Pango,
-// with the settings the metrics use, into text operators ready to append to a page, so that
+// Single lines of text shaped for a PDF: each distinct line of a font is shaped once, with the
+// fonts and settings the metrics use, into text operators ready to append to a page, so that
 // the many texts a report repeats (headings, names, dates) cost a lookup and a copy.
 #pragma once
 
+#include <hb.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,14 +38,24 @@ class PdfTextLines {
 
  private:
   struct FontLines;
+  // One glyph as shaped, in Pango units, with the text of the cluster it starts (empty for
+  // the further glyphs of a cluster).
+  struct ShapedGlyph {
+    std::uint32_t Glyph = 0;
+    int Width = 0, XOffset = 0, YOffset = 0;  // y downwards
+    std::string_view Text;
+  };
+
   Line Shape(std::string_view text, FontLines& lines);
-  // Shapes `text` with Pango's shaper alone when the font's own glyphs cover it and it is of
-  // the simple kind (Latin script and common punctuation), where a whole layout would come to
-  // the same glyphs at several times the cost. False when the text needs the layout.
+  // Shapes `text` with HarfBuzz alone, on the font and with the settings Pango's shaper would
+  // use, when the font's own glyphs cover it and it is of the simple kind (Latin script and
+  // common punctuation): a whole layout would come to the same glyphs at several times the
+  // cost. False when the text needs the layout.
   bool ShapeSimple(std::string_view text, FontLines& lines, Line& line);
   // The runs of the line laid out in `layout`.
   void SlowShape(PangoLayout* layout, Line& line);
-  void AddRuns(const char* text, PangoGlyphItem* item, int& x, double baseline, Line& line);
+  // Appends the runs of the glyphs in FShaped, set in `font` from `x` on.
+  void AddRuns(PangoFont* font, int& x, double baseline, Line& line);
 
   struct Hash {
     using is_transparent = void;
@@ -56,8 +69,8 @@ class PdfTextLines {
   struct PangoFontUnref {
     void operator()(PangoFont* font) const { g_object_unref(font); }
   };
-  struct GlyphStringFree {
-    void operator()(PangoGlyphString* glyphs) const { pango_glyph_string_free(glyphs); }
+  struct HbBufferDestroy {
+    void operator()(hb_buffer_t* buffer) const { hb_buffer_destroy(buffer); }
   };
   struct FontLines {
     TFont Font;
@@ -66,12 +79,16 @@ class PdfTextLines {
     // stands: its logical height and its baseline from the top, in points.
     std::unique_ptr<PangoFont, PangoFontUnref> Primary;
     double Height = 0, Baseline = 0;
+    // The OpenType features Pango shapes the face with (fontconfig may ask for some).
+    std::vector<hb_feature_t> Features;
   };
   static constexpr std::size_t kGeneration = 4096;
 
   PdfFontSet& FFonts;
   SharedLayout FLayout;
-  std::unique_ptr<PangoGlyphString, GlyphStringFree> FGlyphs;
+  std::unique_ptr<hb_buffer_t, HbBufferDestroy> FBuffer;
+  hb_language_t FLanguage;
+  std::vector<ShapedGlyph> FShaped;
   std::vector<FontLines> FByFont;
   std::size_t FLastFont = 0;
 };
