@@ -48,21 +48,69 @@ const PdfTextLines::Line& PdfTextLines::Get(std::string_view text, const TFont& 
     }
   }
   FontLines& lines = FByFont[FLastFont];
-  if (auto hit = lines.Current.find(text); hit != lines.Current.end()) return hit->second;
-  auto makeRoom = [&lines] {
-    if (lines.Current.size() >= kGeneration) {
-      lines.Previous = std::move(lines.Current);
-      lines.Current.clear();
-    }
-  };
-  if (auto hit = lines.Previous.find(text); hit != lines.Previous.end()) {
-    Lines::node_type kept = lines.Previous.extract(hit);
-    makeRoom();
-    return lines.Current.insert(std::move(kept)).position->second;
+  const std::size_t hash = std::hash<std::string_view>{}(text);
+  if (const Line* known = lines.Cache.Find(text, hash)) return *known;
+  return lines.Cache.Add(text, hash, Shape(text, lines));
+}
+
+const PdfTextLines::Line* PdfTextLines::LineCache::Find(std::string_view text, std::size_t hash) {
+  if (FSlots.empty()) return nullptr;
+  const std::size_t mask = FSlots.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = FSlots[at];
+    if (slot.Number == kFree) return nullptr;
+    if (slot.Hash != static_cast<std::uint32_t>(hash)) continue;
+    Entry* entry = FEntries[slot.Number].get();
+    if (entry->Text != text) continue;
+    if (entry->Generation != FGeneration) Join(entry);
+    return &entry->Shaped;
   }
-  Line shaped = Shape(text, lines);
-  makeRoom();
-  return lines.Current.emplace(std::string(text), std::move(shaped)).first->second;
+}
+
+const PdfTextLines::Line& PdfTextLines::LineCache::Add(std::string_view text, std::size_t hash,
+                                                       Line line) {
+  Join(nullptr);
+  FEntries.push_back(
+      std::make_unique<Entry>(Entry{std::string(text), hash, std::move(line), FGeneration}));
+  if (FEntries.size() * 2 > FSlots.size()) {
+    Rebuild();
+  } else {
+    Index(static_cast<std::uint32_t>(FEntries.size() - 1));
+  }
+  return FEntries.back()->Shaped;
+}
+
+void PdfTextLines::LineCache::Join(Entry* kept) {
+  const bool full = FInCurrent >= kGeneration;
+  if (full) {
+    ++FGeneration;
+    FInCurrent = 0;
+  }
+  if (kept != nullptr) kept->Generation = FGeneration;
+  if (full) {
+    std::erase_if(FEntries, [this](const std::unique_ptr<Entry>& entry) {
+      return entry->Generation + 1 < FGeneration;
+    });
+    Rebuild();
+  }
+  ++FInCurrent;
+}
+
+void PdfTextLines::LineCache::Index(std::uint32_t entry) {
+  const std::size_t mask = FSlots.size() - 1;
+  const std::size_t hash = FEntries[entry]->Hash;
+  std::size_t at = hash & mask;
+  while (FSlots[at].Number != kFree) at = (at + 1) & mask;
+  FSlots[at] = Slot{static_cast<std::uint32_t>(hash), entry};
+}
+
+void PdfTextLines::LineCache::Rebuild() {
+  std::size_t size = 16;
+  while (size < FEntries.size() * 2) size *= 2;
+  FSlots.assign(size, Slot{});
+  for (std::size_t entry = 0; entry < FEntries.size(); ++entry) {
+    Index(static_cast<std::uint32_t>(entry));
+  }
 }
 
 PdfTextLines::Line PdfTextLines::Shape(std::string_view text, FontLines& lines) {

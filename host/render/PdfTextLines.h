@@ -57,15 +57,41 @@ class PdfTextLines {
   // Appends the runs of the glyphs in FShaped, set in `font` from `x` on.
   void AddRuns(PangoFont* font, int& x, double baseline, Line& line);
 
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
+  // The lines of one font met lately. Two generations bound the memory: when the current one
+  // is full the previous one is dropped and the current one takes its place; a line of the
+  // previous generation met again joins the current one. Entries are found through an open
+  // table of their hashes, which a look-up reads mostly in one place.
+  class LineCache {
+   public:
+    // The line for `text`, whose hash is `hash`; none when it is not cached.
+    const Line* Find(std::string_view text, std::size_t hash);
+    const Line& Add(std::string_view text, std::size_t hash, Line line);
+
+   private:
+    struct Entry {
+      std::string Text;
+      std::size_t Hash = 0;
+      Line Shaped;
+      std::uint64_t Generation = 0;
+    };
+    struct Slot {
+      std::uint32_t Hash = 0;        // the low bits of the entry's hash
+      std::uint32_t Number = kFree;  // of the entry in FEntries
+    };
+    static constexpr std::uint32_t kFree = UINT32_MAX;
+    static constexpr std::size_t kGeneration = 4096;
+
+    // Counts one more line into the current generation, starting a new one when it is full.
+    // `kept` is moved into the generation that holds the line, so that it survives.
+    void Join(Entry* kept);
+    void Index(std::uint32_t entry);
+    void Rebuild();
+
+    std::vector<std::unique_ptr<Entry>> FEntries;  // stable addresses across rebuilds
+    std::vector<Slot> FSlots;                      // a power of two, at most half full
+    std::uint64_t FGeneration = 0;
+    std::size_t FInCurrent = 0;
   };
-  using Lines = std::unordered_map<std::string, Line, Hash, std::equal_to<>>;
-  // Two generations per font bound the memory: when the current one is full it replaces the
-  // previous one, and lines still in use move back on their next hit.
   struct PangoFontUnref {
     void operator()(PangoFont* font) const { g_object_unref(font); }
   };
@@ -74,7 +100,7 @@ class PdfTextLines {
   };
   struct FontLines {
     TFont Font;
-    Lines Current, Previous;
+    LineCache Cache;
     // The face the font's text is set in where it has the glyphs, and where a line in it
     // stands: its logical height and its baseline from the top, in points.
     std::unique_ptr<PangoFont, PangoFontUnref> Primary;
@@ -82,7 +108,6 @@ class PdfTextLines {
     // The OpenType features Pango shapes the face with (fontconfig may ask for some).
     std::vector<hb_feature_t> Features;
   };
-  static constexpr std::size_t kGeneration = 4096;
 
   PdfFontSet& FFonts;
   SharedLayout FLayout;
