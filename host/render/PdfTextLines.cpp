@@ -250,7 +250,12 @@ void PdfTextLines::AddRuns(PangoFont* pangoFont, int& x, double baseline, Line& 
   auto finish = [&] {
     if (run == nullptr) return;
     if (stringOpen) run->Show += ')';
-    run->Show = adjusted ? "[" + run->Show + "] TJ" : run->Show + " Tj";
+    if (adjusted) {
+      run->Show.insert(run->Show.begin(), '[');
+      run->Show += "] TJ";
+    } else {
+      run->Show += " Tj";
+    }
     run = nullptr;
   };
   for (const ShapedGlyph& glyph : FShaped) {
@@ -263,6 +268,8 @@ void PdfTextLines::AddRuns(PangoFont* pangoFont, int& x, double baseline, Line& 
         finish();
         line.Runs.push_back(Run{font, target, y, {}});
         run = &line.Runs.back();
+        // Two bytes a glyph, and room for the operator and a few adjustments: one allocation.
+        run->Show.reserve(FShaped.size() * 2 + 24);
         pen = target;
         adjusted = stringOpen = false;
       }
