@@ -21,6 +21,11 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return text;
 }
 
+// Two scans of the whole text: find_first_of would look each character up in the set apart.
+bool HasLineBreak(std::string_view text) {
+  return text.find('\n') != std::string_view::npos || text.find('\r') != std::string_view::npos;
+}
+
 double Points(double units) {
   return units * kPointsPerUnit;
 }
@@ -68,7 +73,7 @@ void PdfPageContent::DrawText(const TextItem& item) {
   const Box box{Points(item.Left), Points(item.Top), Points(item.Width), Points(item.Height)};
   if (!item.Multiline) {
     // Most labels hold no line break, and their text is shown as it is, without a copy.
-    if (item.Text.find_first_of("\r\n") == std::string::npos) {
+    if (!HasLineBreak(item.Text)) {
       ShowLine(item.Text, item.Font, item.Align, box, box.Top);
     } else {
       ShowLine(label_text::OneLine(item.Text), item.Font, item.Align, box, box.Top);
