@@ -180,17 +180,27 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
     lines.Features.resize(features);
   }
   hb_font_t* font = pango_font_get_hb_font(lines.Primary.get());
+  if (lines.Kinds.empty()) lines.Kinds.resize(kCharacterKinds, CharacterKind::Unknown);
   bool latin = false;
   const char* at = text.data();
   const char* const end = text.data() + text.size();
   while (at < end) {
+    // Invalid UTF-8 comes back as a value far past the table.
     const gunichar character = g_utf8_get_char_validated(at, end - at);
-    hb_codepoint_t glyph = 0;
-    if (character >= 0xFFFFFFFE || !SimpleCharacter(character) ||
-        !hb_font_get_nominal_glyph(font, character, &glyph)) {
-      return false;
+    if (character >= kCharacterKinds) return false;
+    CharacterKind& kind = lines.Kinds[character];
+    if (kind == CharacterKind::Unknown) {
+      hb_codepoint_t glyph = 0;
+      if (!SimpleCharacter(character) || !hb_font_get_nominal_glyph(font, character, &glyph)) {
+        kind = CharacterKind::Unusable;
+      } else if (g_unichar_get_script(character) == G_UNICODE_SCRIPT_LATIN) {
+        kind = CharacterKind::Latin;
+      } else {
+        kind = CharacterKind::Common;
+      }
     }
-    latin = latin || g_unichar_get_script(character) == G_UNICODE_SCRIPT_LATIN;
+    if (kind == CharacterKind::Unusable) return false;
+    latin = latin || kind == CharacterKind::Latin;
     at = g_utf8_next_char(at);
   }
   // The buffer as Pango's shaper sets it up for a line that is one item: left to right, the

@@ -98,6 +98,9 @@ class PdfTextLines {
   struct HbBufferDestroy {
     void operator()(hb_buffer_t* buffer) const { hb_buffer_destroy(buffer); }
   };
+  enum class CharacterKind : std::uint8_t { Unknown, Latin, Common, Unusable };
+  // Past the last character the simple path takes.
+  static constexpr gunichar kCharacterKinds = 0x20C1;
   struct FontLines {
     TFont Font;
     LineCache Cache;
@@ -107,6 +110,8 @@ class PdfTextLines {
     double Height = 0, Baseline = 0;
     // The OpenType features Pango shapes the face with (fontconfig may ask for some).
     std::vector<hb_feature_t> Features;
+    // What the simple path makes of each character below kCharacterKinds, found once.
+    std::vector<CharacterKind> Kinds;
   };
 
   PdfFontSet& FFonts;

@@ -66,6 +66,20 @@ TEST_F(PdfTextLinesTest, PlainLinesAreSetAsTheLayoutSetsThem) {
   }
 }
 
+TEST_F(PdfTextLinesTest, ACharacterOneFaceLacksTakesTheFallbackInThatFaceOnly) {
+  // DejaVu Sans has U+2031 PER TEN THOUSAND SIGN; Liberation Sans does not, so there the sign
+  // comes from the fallback face, even after DejaVu Sans has set the same text by itself.
+  const std::string text = "Taxa de 5\u2031 ao mês";
+  TFont dejaVu;
+  dejaVu.Family = "DejaVu Sans";
+  const PdfTextLines::Line inDejaVu = Lines.Get(text, dejaVu);
+  ASSERT_EQ(inDejaVu.Runs.size(), 1u);
+  const PdfTextLines::Line& inLiberation = Lines.Get(text, TFont{});
+  ASSERT_GE(inLiberation.Runs.size(), 2u);
+  EXPECT_NE(inLiberation.Runs.front().Font.Face, inLiberation.Runs[1].Font.Face);
+  EXPECT_EQ(inLiberation.Runs[1].Font.Face, inDejaVu.Runs.front().Font.Face);
+}
+
 TEST_F(PdfTextLinesTest, EachLineLookedUpIsTheLineAskedFor) {
   // Many more lines than the cache keeps, each met again one and several generations later,
   // checked now and then against a writer that has shaped only the lines checked.
