@@ -3,9 +3,10 @@
 // handed to the stream when asked, so that a page reaches the file as soon as it is finished.
 #pragma once
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -39,25 +40,29 @@ class PdfFile {
 
  private:
   void BeginObject(std::uint32_t number);
+  // A stream object; `filter` is appended to `dictionary` (" /Filter /FlateDecode" or empty).
+  void WriteStreamObject(std::uint32_t number, std::string_view dictionary, std::string_view filter,
+                         std::string_view data);
 
   std::ostream& FOut;
   std::string FBuffer;
   std::uint64_t FFlushed = 0;  // bytes handed to the stream before the buffer
   // Offsets of the objects by number (0 is the free list's head); 0 until written.
   std::vector<std::uint64_t> FOffsets{0};
-  // One zlib state for every stream: making one costs more than compressing a page.
+  // One compressor for every stream: making one costs more than compressing a page.
   class Deflater {
    public:
-    Deflater() = default;
-    ~Deflater();
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
-    const std::string& Deflate(std::string_view data);
+    // The compressed data; valid until the next call.
+    std::string_view Deflate(std::string_view data);
 
    private:
-    z_stream FStream{};  // zlib keeps its address: the holder must not move
-    bool FReady = false;
-    std::string FOutput;
+    struct Free {
+      void operator()(libdeflate_compressor* compressor) const {
+        libdeflate_free_compressor(compressor);
+      }
+    };
+    std::unique_ptr<libdeflate_compressor, Free> FCompressor;
+    std::vector<char> FOutput;  // only grows: no bytes cleared per stream
   };
   Deflater FDeflater;
 };

@@ -21,6 +21,11 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return text;
 }
 
+// Two scans of the whole text: find_first_of would look each character up in the set apart.
+bool HasLineBreak(std::string_view text) {
+  return text.find('\n') != std::string_view::npos || text.find('\r') != std::string_view::npos;
+}
+
 double Points(double units) {
   return units * kPointsPerUnit;
 }
@@ -68,7 +73,7 @@ void PdfPageContent::DrawText(const TextItem& item) {
   const Box box{Points(item.Left), Points(item.Top), Points(item.Width), Points(item.Height)};
   if (!item.Multiline) {
     // Most labels hold no line break, and their text is shown as it is, without a copy.
-    if (item.Text.find_first_of("\r\n") == std::string::npos) {
+    if (!HasLineBreak(item.Text)) {
       ShowLine(item.Text, item.Font, item.Align, box, box.Top);
     } else {
       ShowLine(label_text::OneLine(item.Text), item.Font, item.Align, box, box.Top);
@@ -79,10 +84,14 @@ void PdfPageContent::DrawText(const TextItem& item) {
   const double lineHeight = Points(FMetrics.LineHeight(item.Font));
   double top = box.Top;
   for (std::string_view paragraph : label_text::Paragraphs(item.Text)) {
-    if (FitsOnOneLine(paragraph, item.Font, item.Width)) {
+    if (const PdfTextLines::Line* whole = OneLine(paragraph, item.Font, item.Width)) {
       if (top >= box.Top + box.Height - kTolerance) return;
       const std::string_view line = TrimTrailingBlanks(paragraph);
-      if (!line.empty()) ShowLine(line, item.Font, item.Align, box, top);
+      if (line.size() == paragraph.size()) {
+        ShowLine(*whole, item.Align, box, top);
+      } else if (!line.empty()) {
+        ShowLine(line, item.Font, item.Align, box, top);
+      }
       top += lineHeight;
       continue;
     }
@@ -95,28 +104,35 @@ void PdfPageContent::DrawText(const TextItem& item) {
   }
 }
 
-bool PdfPageContent::FitsOnOneLine(std::string_view paragraph, const TFont& font,
-                                   double width) const {
+const PdfTextLines::Line* PdfPageContent::OneLine(std::string_view paragraph, const TFont& font,
+                                                  double width) {
   // Labels are often wrapped by the report before they are set, so most of their paragraphs
   // are single lines. WrapParagraph gives such a paragraph back whole, its trailing blanks
-  // left out; the metrics' quick check proves the fit without laying the paragraph out. Text
-  // with anything that breaks a line by itself goes the long way.
+  // left out; the paragraph shaped whole, as it is about to be drawn, proves the fit without
+  // laying it out for breaking. Text with anything that breaks a line by itself goes the long
+  // way.
   if (!g_utf8_validate(paragraph.data(), static_cast<gssize>(paragraph.size()), nullptr)) {
-    return false;
+    return nullptr;
   }
   for (char c : paragraph) {
-    if (static_cast<unsigned char>(c) < 0x20) return false;
+    if (static_cast<unsigned char>(c) < 0x20) return nullptr;
   }
   for (std::string_view lineBreak : {"\u2028", "\u2029", "\u0085"}) {
-    if (paragraph.find(lineBreak) != std::string_view::npos) return false;
+    if (paragraph.find(lineBreak) != std::string_view::npos) return nullptr;
   }
-  // Kept clear of the width by a hair: Pango wraps at the width rounded down to its units.
-  return FMetrics.FitsWidth(std::string(paragraph), font, width - kWidthMargin);
+  const PdfTextLines::Line& line = FLines.Get(paragraph, font);
+  // The width the metrics measure, in their units; kept clear of the box by a hair, as Pango
+  // wraps at the width rounded down to its units.
+  return line.Width * kUnitsPerPoint <= width - kWidthMargin ? &line : nullptr;
 }
 
 void PdfPageContent::ShowLine(std::string_view text, const TFont& font, TextAlign align,
                               const Box& box, double top) {
-  const PdfTextLines::Line& line = FLines.Get(text, font);
+  ShowLine(FLines.Get(text, font), align, box, top);
+}
+
+void PdfPageContent::ShowLine(const PdfTextLines::Line& line, TextAlign align, const Box& box,
+                              double top) {
   if (line.Runs.empty()) return;
   double left = box.Left;
   if (align == TextAlign::Right) left = box.Left + box.Width - line.Width;

@@ -37,9 +37,12 @@ class PdfPageContent {
   };
 
   void DrawText(const TextItem& item);
-  bool FitsOnOneLine(std::string_view paragraph, const TFont& font, double width) const;
+  // The line `paragraph` makes when it fits within `width` (layout units) unbroken, else none.
+  // Valid until the next look-up of a line.
+  const PdfTextLines::Line* OneLine(std::string_view paragraph, const TFont& font, double width);
   void ShowLine(std::string_view text, const TFont& font, TextAlign align, const Box& box,
                 double top);
+  void ShowLine(const PdfTextLines::Line& line, TextAlign align, const Box& box, double top);
   void DrawLine(const LineItem& item);
   void DrawFrame(const FrameItem& item);
   void DrawImage(const ImageItem& item);

@@ -31,7 +31,9 @@ bool SimpleCharacter(gunichar character) {
 PdfTextLines::PdfTextLines(PdfFontSet& fonts)
     : FFonts(fonts),
       FLayout(pango_text::CreateMeasuringContext()),
-      FGlyphs(pango_glyph_string_new()) {}
+      FBuffer(hb_buffer_create()),
+      FLanguage(hb_language_from_string(
+          pango_language_to_string(pango_context_get_language(FLayout.Context())), -1)) {}
 
 const PdfTextLines::Line& PdfTextLines::Get(std::string_view text, const TFont& font) {
   if (FLastFont >= FByFont.size() || !(FByFont[FLastFont].Font == font)) {
@@ -46,21 +48,69 @@ const PdfTextLines::Line& PdfTextLines::Get(std::string_view text, const TFont& 
     }
   }
   FontLines& lines = FByFont[FLastFont];
-  if (auto hit = lines.Current.find(text); hit != lines.Current.end()) return hit->second;
-  auto makeRoom = [&lines] {
-    if (lines.Current.size() >= kGeneration) {
-      lines.Previous = std::move(lines.Current);
-      lines.Current.clear();
-    }
-  };
-  if (auto hit = lines.Previous.find(text); hit != lines.Previous.end()) {
-    Lines::node_type kept = lines.Previous.extract(hit);
-    makeRoom();
-    return lines.Current.insert(std::move(kept)).position->second;
+  const std::size_t hash = std::hash<std::string_view>{}(text);
+  if (const Line* known = lines.Cache.Find(text, hash)) return *known;
+  return lines.Cache.Add(text, hash, Shape(text, lines));
+}
+
+const PdfTextLines::Line* PdfTextLines::LineCache::Find(std::string_view text, std::size_t hash) {
+  if (FSlots.empty()) return nullptr;
+  const std::size_t mask = FSlots.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    const Slot& slot = FSlots[at];
+    if (slot.Number == kFree) return nullptr;
+    if (slot.Hash != static_cast<std::uint32_t>(hash)) continue;
+    Entry* entry = FEntries[slot.Number].get();
+    if (entry->Text != text) continue;
+    if (entry->Generation != FGeneration) Join(entry);
+    return &entry->Shaped;
   }
-  Line shaped = Shape(text, lines);
-  makeRoom();
-  return lines.Current.emplace(std::string(text), std::move(shaped)).first->second;
+}
+
+const PdfTextLines::Line& PdfTextLines::LineCache::Add(std::string_view text, std::size_t hash,
+                                                       Line line) {
+  Join(nullptr);
+  FEntries.push_back(
+      std::make_unique<Entry>(Entry{std::string(text), hash, std::move(line), FGeneration}));
+  if (FEntries.size() * 2 > FSlots.size()) {
+    Rebuild();
+  } else {
+    Index(static_cast<std::uint32_t>(FEntries.size() - 1));
+  }
+  return FEntries.back()->Shaped;
+}
+
+void PdfTextLines::LineCache::Join(Entry* kept) {
+  const bool full = FInCurrent >= kGeneration;
+  if (full) {
+    ++FGeneration;
+    FInCurrent = 0;
+  }
+  if (kept != nullptr) kept->Generation = FGeneration;
+  if (full) {
+    std::erase_if(FEntries, [this](const std::unique_ptr<Entry>& entry) {
+      return entry->Generation + 1 < FGeneration;
+    });
+    Rebuild();
+  }
+  ++FInCurrent;
+}
+
+void PdfTextLines::LineCache::Index(std::uint32_t entry) {
+  const std::size_t mask = FSlots.size() - 1;
+  const std::size_t hash = FEntries[entry]->Hash;
+  std::size_t at = hash & mask;
+  while (FSlots[at].Number != kFree) at = (at + 1) & mask;
+  FSlots[at] = Slot{static_cast<std::uint32_t>(hash), entry};
+}
+
+void PdfTextLines::LineCache::Rebuild() {
+  std::size_t size = 16;
+  while (size < FEntries.size() * 2) size *= 2;
+  FSlots.assign(size, Slot{});
+  for (std::size_t entry = 0; entry < FEntries.size(); ++entry) {
+    Index(static_cast<std::uint32_t>(entry));
+  }
 }
 
 PdfTextLines::Line PdfTextLines::Shape(std::string_view text, FontLines& lines) {
@@ -86,7 +136,25 @@ void PdfTextLines::SlowShape(PangoLayout* layout, Line& line) {
         static_cast<double>(pango_layout_iter_get_baseline(iter.get())) / PANGO_SCALE;
     int x = extents.x;
     for (GSList* run = layoutLine->runs; run != nullptr; run = run->next) {
-      AddRuns(shaped, static_cast<PangoGlyphItem*>(run->data), x, baseline, line);
+      auto* item = static_cast<PangoGlyphItem*>(run->data);
+      const PangoGlyphString* glyphs = item->glyphs;
+      FShaped.assign(static_cast<std::size_t>(glyphs->num_glyphs), ShapedGlyph{});
+      for (int index = 0; index < glyphs->num_glyphs; ++index) {
+        const PangoGlyphInfo& glyph = glyphs->glyphs[index];
+        FShaped[static_cast<std::size_t>(index)] = {glyph.glyph,
+                                                    glyph.geometry.width,
+                                                    glyph.geometry.x_offset,
+                                                    glyph.geometry.y_offset,
+                                                    {}};
+      }
+      PangoGlyphItemIter cluster;
+      for (gboolean more = pango_glyph_item_iter_init_start(&cluster, item, shaped); more;
+           more = pango_glyph_item_iter_next_cluster(&cluster)) {
+        FShaped[static_cast<std::size_t>(cluster.start_glyph)].Text =
+            std::string_view(shaped + cluster.start_index,
+                             static_cast<std::size_t>(cluster.end_index - cluster.start_index));
+      }
+      AddRuns(item->item->analysis.font, x, baseline, line);
     }
   } while (pango_layout_iter_next_line(iter.get()));
 }
@@ -105,80 +173,113 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
     pango_layout_get_extents(FLayout.Get(), nullptr, &logical);
     lines.Height = static_cast<double>(logical.height) / PANGO_SCALE;
     lines.Baseline = static_cast<double>(pango_layout_get_baseline(FLayout.Get())) / PANGO_SCALE;
+    constexpr guint kMostFeatures = 32;
+    lines.Features.resize(kMostFeatures);
+    guint features = 0;
+    pango_font_get_features(lines.Primary.get(), lines.Features.data(), kMostFeatures, &features);
+    lines.Features.resize(features);
   }
   hb_font_t* font = pango_font_get_hb_font(lines.Primary.get());
+  if (lines.Kinds.empty()) lines.Kinds.resize(kCharacterKinds, CharacterKind::Unknown);
   bool latin = false;
-  int characters = 0;
   const char* at = text.data();
   const char* const end = text.data() + text.size();
   while (at < end) {
+    // Invalid UTF-8 comes back as a value far past the table.
     const gunichar character = g_utf8_get_char_validated(at, end - at);
-    hb_codepoint_t glyph = 0;
-    if (character >= 0xFFFFFFFE || !SimpleCharacter(character) ||
-        !hb_font_get_nominal_glyph(font, character, &glyph)) {
-      return false;
+    if (character >= kCharacterKinds) return false;
+    CharacterKind& kind = lines.Kinds[character];
+    if (kind == CharacterKind::Unknown) {
+      hb_codepoint_t glyph = 0;
+      if (!SimpleCharacter(character) || !hb_font_get_nominal_glyph(font, character, &glyph)) {
+        kind = CharacterKind::Unusable;
+      } else if (g_unichar_get_script(character) == G_UNICODE_SCRIPT_LATIN) {
+        kind = CharacterKind::Latin;
+      } else {
+        kind = CharacterKind::Common;
+      }
     }
-    latin = latin || g_unichar_get_script(character) == G_UNICODE_SCRIPT_LATIN;
-    ++characters;
+    if (kind == CharacterKind::Unusable) return false;
+    latin = latin || kind == CharacterKind::Latin;
     at = g_utf8_next_char(at);
   }
-  // One item, as Pango's itemizer makes of such a line: the common characters take the
-  // script of the letters around them.
-  PangoItem item{};
-  item.offset = 0;
-  item.length = static_cast<int>(text.size());
-  item.num_chars = characters;
-  item.analysis.font = lines.Primary.get();
-  item.analysis.gravity = PANGO_GRAVITY_SOUTH;
-  item.analysis.script = latin ? PANGO_SCRIPT_LATIN : PANGO_SCRIPT_COMMON;
-  item.analysis.language = pango_context_get_language(FLayout.Context());
-  pango_shape_with_flags(text.data(), item.length, text.data(), item.length, &item.analysis,
-                         FGlyphs.get(), PANGO_SHAPE_NONE);
-  PangoGlyphItem glyphItem{};
-  glyphItem.item = &item;
-  glyphItem.glyphs = FGlyphs.get();
-  line.Width = static_cast<double>(pango_glyph_string_get_width(FGlyphs.get())) / PANGO_SCALE;
+  // The buffer as Pango's shaper sets it up for a line that is one item: left to right, the
+  // common characters taking the script of the letters around them, the context's language,
+  // one cluster per character, Pango's empty glyph for what is not drawn.
+  hb_buffer_t* buffer = FBuffer.get();
+  hb_buffer_clear_contents(buffer);
+  hb_buffer_set_direction(buffer, HB_DIRECTION_LTR);
+  hb_buffer_set_script(buffer, latin ? HB_SCRIPT_LATIN : HB_SCRIPT_COMMON);
+  hb_buffer_set_language(buffer, FLanguage);
+  hb_buffer_set_cluster_level(buffer, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
+  hb_buffer_set_flags(buffer,
+                      static_cast<hb_buffer_flags_t>(HB_BUFFER_FLAG_BOT | HB_BUFFER_FLAG_EOT));
+  hb_buffer_set_invisible_glyph(buffer, PANGO_GLYPH_EMPTY);
+  const int length = static_cast<int>(text.size());
+  hb_buffer_add_utf8(buffer, text.data(), length, 0, length);
+  hb_shape(font, buffer, lines.Features.data(), static_cast<unsigned>(lines.Features.size()));
+
+  unsigned count = 0;
+  const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+  const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, nullptr);
+  FShaped.resize(count);
+  int width = 0;
+  std::size_t clusterStart = 0;  // the first glyph of the current cluster
+  for (unsigned index = 0; index < count; ++index) {
+    ShapedGlyph& glyph = FShaped[index];
+    glyph = {infos[index].codepoint,
+             positions[index].x_advance,
+             positions[index].x_offset,
+             -positions[index].y_offset,
+             {}};
+    // Pango turns a negative advance around, keeping where the glyph is drawn.
+    if (glyph.Width < 0) {
+      glyph.Width = -glyph.Width;
+      glyph.XOffset += glyph.Width;
+    }
+    width += glyph.Width;
+    if (index > 0 && infos[index].cluster != infos[clusterStart].cluster) {
+      FShaped[clusterStart].Text = text.substr(infos[clusterStart].cluster,
+                                               infos[index].cluster - infos[clusterStart].cluster);
+      clusterStart = index;
+    }
+  }
+  if (count > 0) FShaped[clusterStart].Text = text.substr(infos[clusterStart].cluster);
+  line.Width = static_cast<double>(width) / PANGO_SCALE;
   line.Height = lines.Height;
   int x = 0;
-  AddRuns(text.data(), &glyphItem, x, lines.Baseline, line);
+  AddRuns(lines.Primary.get(), x, lines.Baseline, line);
   return true;
 }
 
-void PdfTextLines::AddRuns(const char* text, PangoGlyphItem* item, int& x, double baseline,
-                           Line& line) {
-  const PdfFontSet::FontUse& font = FFonts.Use(item->item->analysis.font);
-  PangoGlyphString* glyphs = item->glyphs;
-  // Each cluster's text goes with its first glyph, for the font's map back to text.
-  std::vector<std::string_view> clusterText(static_cast<std::size_t>(glyphs->num_glyphs));
-  PangoGlyphItemIter cluster;
-  for (gboolean more = pango_glyph_item_iter_init_start(&cluster, item, text); more;
-       more = pango_glyph_item_iter_next_cluster(&cluster)) {
-    clusterText[static_cast<std::size_t>(cluster.start_glyph)] =
-        std::string_view(text + cluster.start_index,
-                         static_cast<std::size_t>(cluster.end_index - cluster.start_index));
-  }
-
+void PdfTextLines::AddRuns(PangoFont* pangoFont, int& x, double baseline, Line& line) {
+  const PdfFontSet::FontUse& font = FFonts.Use(pangoFont);
   Run* run = nullptr;
   double pen = 0;  // where the PDF's pen stands after the glyphs shown so far, in points
   bool adjusted = false, stringOpen = false;
   auto finish = [&] {
     if (run == nullptr) return;
     if (stringOpen) run->Show += ')';
-    run->Show = adjusted ? "[" + run->Show + "] TJ" : run->Show + " Tj";
+    if (adjusted) {
+      run->Show.insert(run->Show.begin(), '[');
+      run->Show += "] TJ";
+    } else {
+      run->Show += " Tj";
+    }
     run = nullptr;
   };
-  for (int index = 0; index < glyphs->num_glyphs; ++index) {
-    const PangoGlyphInfo& glyph = glyphs->glyphs[index];
-    const int advance = glyph.geometry.width;
-    const bool drawn = (glyph.glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 &&
-                       glyph.glyph != PANGO_GLYPH_EMPTY && glyph.glyph <= 0xFFFF;
+  for (const ShapedGlyph& glyph : FShaped) {
+    const bool drawn = (glyph.Glyph & PANGO_GLYPH_UNKNOWN_FLAG) == 0 &&
+                       glyph.Glyph != PANGO_GLYPH_EMPTY && glyph.Glyph <= 0xFFFF;
     if (drawn) {
-      const double target = static_cast<double>(x + glyph.geometry.x_offset) / PANGO_SCALE;
-      const double y = baseline + static_cast<double>(glyph.geometry.y_offset) / PANGO_SCALE;
+      const double target = static_cast<double>(x + glyph.XOffset) / PANGO_SCALE;
+      const double y = baseline + static_cast<double>(glyph.YOffset) / PANGO_SCALE;
       if (run == nullptr || run->Y != y) {
         finish();
         line.Runs.push_back(Run{font, target, y, {}});
         run = &line.Runs.back();
+        // Two bytes a glyph, and room for the operator and a few adjustments: one allocation.
+        run->Show.reserve(FShaped.size() * 2 + 24);
         pen = target;
         adjusted = stringOpen = false;
       }
@@ -193,12 +294,12 @@ void PdfTextLines::AddRuns(const char* text, PangoGlyphItem* item, int& x, doubl
       }
       if (!stringOpen) run->Show += '(';
       stringOpen = true;
-      pdf_syntax::AppendGlyphBytes(run->Show, static_cast<std::uint16_t>(glyph.glyph));
-      const double width = FFonts.AddGlyph(font.Face, static_cast<std::uint16_t>(glyph.glyph),
-                                           clusterText[static_cast<std::size_t>(index)]);
+      pdf_syntax::AppendGlyphBytes(run->Show, static_cast<std::uint16_t>(glyph.Glyph));
+      const double width =
+          FFonts.AddGlyph(font.Face, static_cast<std::uint16_t>(glyph.Glyph), glyph.Text);
       pen += width / 1000 * font.Size;
     }
-    x += advance;
+    x += glyph.Width;
   }
   finish();
 }

@@ -1,9 +1,12 @@
-// Single lines of text shaped for a PDF: each distinct line of a font is shaped once by Pango,
-// with the settings the metrics use, into text operators ready to append to a page, so that
+// Single lines of text shaped for a PDF: each distinct line of a font is shaped once, with the
+// fonts and settings the metrics use, into text operators ready to append to a page, so that
 // the many texts a report repeats (headings, names, dates) cost a lookup and a copy.
 #pragma once
 
+#include <hb.h>
+
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,43 +38,87 @@ class PdfTextLines {
 
  private:
   struct FontLines;
+  // One glyph as shaped, in Pango units, with the text of the cluster it starts (empty for
+  // the further glyphs of a cluster).
+  struct ShapedGlyph {
+    std::uint32_t Glyph = 0;
+    int Width = 0, XOffset = 0, YOffset = 0;  // y downwards
+    std::string_view Text;
+  };
+
   Line Shape(std::string_view text, FontLines& lines);
-  // Shapes `text` with Pango's shaper alone when the font's own glyphs cover it and it is of
-  // the simple kind (Latin script and common punctuation), where a whole layout would come to
-  // the same glyphs at several times the cost. False when the text needs the layout.
+  // Shapes `text` with HarfBuzz alone, on the font and with the settings Pango's shaper would
+  // use, when the font's own glyphs cover it and it is of the simple kind (Latin script and
+  // common punctuation): a whole layout would come to the same glyphs at several times the
+  // cost. False when the text needs the layout.
   bool ShapeSimple(std::string_view text, FontLines& lines, Line& line);
   // The runs of the line laid out in `layout`.
   void SlowShape(PangoLayout* layout, Line& line);
-  void AddRuns(const char* text, PangoGlyphItem* item, int& x, double baseline, Line& line);
+  // Appends the runs of the glyphs in FShaped, set in `font` from `x` on.
+  void AddRuns(PangoFont* font, int& x, double baseline, Line& line);
 
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
+  // The lines of one font met lately. Two generations bound the memory: when the current one
+  // is full the previous one is dropped and the current one takes its place; a line of the
+  // previous generation met again joins the current one. Entries are found through an open
+  // table of their hashes, which a look-up reads mostly in one place.
+  class LineCache {
+   public:
+    // The line for `text`, whose hash is `hash`; none when it is not cached.
+    const Line* Find(std::string_view text, std::size_t hash);
+    const Line& Add(std::string_view text, std::size_t hash, Line line);
+
+   private:
+    struct Entry {
+      std::string Text;
+      std::size_t Hash = 0;
+      Line Shaped;
+      std::uint64_t Generation = 0;
+    };
+    struct Slot {
+      std::uint32_t Hash = 0;        // the low bits of the entry's hash
+      std::uint32_t Number = kFree;  // of the entry in FEntries
+    };
+    static constexpr std::uint32_t kFree = UINT32_MAX;
+    static constexpr std::size_t kGeneration = 4096;
+
+    // Counts one more line into the current generation, starting a new one when it is full.
+    // `kept` is moved into the generation that holds the line, so that it survives.
+    void Join(Entry* kept);
+    void Index(std::uint32_t entry);
+    void Rebuild();
+
+    std::vector<std::unique_ptr<Entry>> FEntries;  // stable addresses across rebuilds
+    std::vector<Slot> FSlots;                      // a power of two, at most half full
+    std::uint64_t FGeneration = 0;
+    std::size_t FInCurrent = 0;
   };
-  using Lines = std::unordered_map<std::string, Line, Hash, std::equal_to<>>;
-  // Two generations per font bound the memory: when the current one is full it replaces the
-  // previous one, and lines still in use move back on their next hit.
   struct PangoFontUnref {
     void operator()(PangoFont* font) const { g_object_unref(font); }
   };
-  struct GlyphStringFree {
-    void operator()(PangoGlyphString* glyphs) const { pango_glyph_string_free(glyphs); }
+  struct HbBufferDestroy {
+    void operator()(hb_buffer_t* buffer) const { hb_buffer_destroy(buffer); }
   };
+  enum class CharacterKind : std::uint8_t { Unknown, Latin, Common, Unusable };
+  // Past the last character the simple path takes.
+  static constexpr gunichar kCharacterKinds = 0x20C1;
   struct FontLines {
     TFont Font;
-    Lines Current, Previous;
+    LineCache Cache;
     // The face the font's text is set in where it has the glyphs, and where a line in it
     // stands: its logical height and its baseline from the top, in points.
     std::unique_ptr<PangoFont, PangoFontUnref> Primary;
     double Height = 0, Baseline = 0;
+    // The OpenType features Pango shapes the face with (fontconfig may ask for some).
+    std::vector<hb_feature_t> Features;
+    // What the simple path makes of each character below kCharacterKinds, found once.
+    std::vector<CharacterKind> Kinds;
   };
-  static constexpr std::size_t kGeneration = 4096;
 
   PdfFontSet& FFonts;
   SharedLayout FLayout;
-  std::unique_ptr<PangoGlyphString, GlyphStringFree> FGlyphs;
+  std::unique_ptr<hb_buffer_t, HbBufferDestroy> FBuffer;
+  hb_language_t FLanguage;
+  std::vector<ShapedGlyph> FShaped;
   std::vector<FontLines> FByFont;
   std::size_t FLastFont = 0;
 };

@@ -1,0 +1,107 @@
+// Lines of plain text are shaped on a short path that skips Pango's layout; they must come out
+// exactly as the layout would set them: same glyphs, same kerning, same positions.
+#include "render/PdfTextLines.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "render/PdfFile.h"
+#include "render/PdfFontSet.h"
+
+namespace {
+
+// U+2060 WORD JOINER draws nothing and takes no room, but it is not of the plain kind: a line
+// that ends with it goes through the whole layout.
+constexpr std::string_view kWordJoiner = "\u2060";
+
+class PdfTextLinesTest : public ::testing::Test {
+ protected:
+  std::ostringstream Out;
+  PdfFile File{Out};
+  PdfFontSet Fonts{File};
+  PdfTextLines Lines{Fonts};
+
+  // The line as the short path shapes it and as the layout does, which must be equal.
+  void ExpectSameAsLayout(const std::string& text, const TFont& font) {
+    const PdfTextLines::Line shortPath = Lines.Get(text, font);
+    const PdfTextLines::Line& layout = Lines.Get(text + std::string(kWordJoiner), font);
+    SCOPED_TRACE(text + " in " + font.Family + (font.Bold ? " bold" : "") +
+                 (font.Italic ? " italic" : "") + " " + std::to_string(font.Size));
+    EXPECT_EQ(shortPath.Width, layout.Width);
+    EXPECT_EQ(shortPath.Height, layout.Height);
+    ASSERT_EQ(shortPath.Runs.size(), layout.Runs.size());
+    for (std::size_t index = 0; index < layout.Runs.size(); ++index) {
+      const PdfTextLines::Run& expected = layout.Runs[index];
+      const PdfTextLines::Run& actual = shortPath.Runs[index];
+      EXPECT_EQ(actual.Font.Face, expected.Font.Face);
+      EXPECT_EQ(actual.Font.Size, expected.Font.Size);
+      EXPECT_EQ(actual.X, expected.X);
+      EXPECT_EQ(actual.Y, expected.Y);
+      EXPECT_EQ(actual.Show, expected.Show);
+    }
+  }
+};
+
+TEST_F(PdfTextLinesTest, PlainLinesAreSetAsTheLayoutSetsThem) {
+  // Kerning pairs (AV, To, Ty, L', Yo), accents, digits and the punctuation and symbols of
+  // amounts and dates, a line of only common characters (no script of its own), and blanks.
+  const std::vector<std::string> texts = {"AVATAR Tower: Yves, L'Oréal, Yoga",
+                                          "Ação nº 0017 — São José/SC, “Três” irmãos",
+                                          "11/11/2026 17:45",
+                                          "R$ 1.234.567,89 € 12,5% (±0,01)",
+                                          "   recuado  e com  blancos  ",
+                                          "W.A.V.Y. T.Y. P.A. F.A.",
+                                          "ÁÉÍÓÚ àèìòù âêîôû ãõ ç ü ß æ ø"};
+  std::vector<TFont> fonts(5);
+  fonts[1].Bold = true;
+  fonts[2].Italic = true;
+  fonts[3].Size = 7.5;
+  fonts[4].Family = "DejaVu Serif";
+  fonts[4].Size = 11;
+  for (const TFont& font : fonts) {
+    for (const std::string& text : texts) ExpectSameAsLayout(text, font);
+  }
+}
+
+TEST_F(PdfTextLinesTest, ACharacterOneFaceLacksTakesTheFallbackInThatFaceOnly) {
+  // DejaVu Sans has U+2031 PER TEN THOUSAND SIGN; Liberation Sans does not, so there the sign
+  // comes from the fallback face, even after DejaVu Sans has set the same text by itself.
+  const std::string text = "Taxa de 5\u2031 ao mês";
+  TFont dejaVu;
+  dejaVu.Family = "DejaVu Sans";
+  const PdfTextLines::Line inDejaVu = Lines.Get(text, dejaVu);
+  ASSERT_EQ(inDejaVu.Runs.size(), 1u);
+  const PdfTextLines::Line& inLiberation = Lines.Get(text, TFont{});
+  ASSERT_GE(inLiberation.Runs.size(), 2u);
+  EXPECT_NE(inLiberation.Runs.front().Font.Face, inLiberation.Runs[1].Font.Face);
+  EXPECT_EQ(inLiberation.Runs[1].Font.Face, inDejaVu.Runs.front().Font.Face);
+}
+
+TEST_F(PdfTextLinesTest, EachLineLookedUpIsTheLineAskedFor) {
+  // Many more lines than the cache keeps, each met again one and several generations later,
+  // checked now and then against a writer that has shaped only the lines checked.
+  std::ostringstream otherOut;
+  PdfFile otherFile{otherOut};
+  PdfFontSet otherFonts{otherFile};
+  PdfTextLines reference{otherFonts};
+  TFont font;
+  int checked = 0;
+  for (int number = 0; number < 12000; ++number) {
+    for (const int shown : {number, number / 2, number / 5}) {
+      const std::string text = "Linha " + std::to_string(shown);
+      const PdfTextLines::Line line = Lines.Get(text, font);
+      if (number % 97 != 0) continue;
+      ++checked;
+      const PdfTextLines::Line& expected = reference.Get(text, font);
+      ASSERT_EQ(line.Runs.size(), expected.Runs.size()) << text;
+      EXPECT_EQ(line.Runs[0].Show, expected.Runs[0].Show) << text;
+      EXPECT_EQ(line.Width, expected.Width) << text;
+    }
+  }
+  EXPECT_GT(checked, 300);
+}
+
+}  // namespace
