@@ -105,10 +105,9 @@ std::unique_ptr<RowCursor> DatabaseEngine::OpenCursor(const std::string& stateme
 }
 
 Variant DatabaseEngine::LookupValue(const std::string& statement) {
+  // Only statements that call nothing are kept, so a statement found is one of them.
+  if (auto known = FLookups.find(statement); known != FLookups.end()) return known->second;
   const bool memorable = FOneSnapshot && CallsNothing(statement);
-  if (memorable) {
-    if (auto known = FLookups.find(statement); known != FLookups.end()) return known->second;
-  }
   // Read through a cursor: the first value is all that is wanted, not a data set of the rows.
   std::unique_ptr<RowCursor> cursor = OpenCursor(statement, {});
   Variant value = !cursor->Names().empty() && cursor->Next() ? cursor->Value(0) : Variant();

@@ -319,7 +319,7 @@ void TjClientDataSet::AddFieldDef(const std::string& name, TFieldType type, int 
   if (FImpl->CurrentState != Impl::State::Inactive) {
     throw Exception("Campos só podem ser definidos antes de criar o conjunto de dados");
   }
-  if (Trim(name).empty()) throw Exception("Campo sem nome");
+  if (TrimmedName(name).empty()) throw Exception("Campo sem nome");
   for (const FieldShape& shape : FImpl->Shapes) {
     if (SameText(shape.Name, name)) throw Exception("Campo duplicado: " + name);
   }
