@@ -270,8 +270,7 @@ TEST_F(SqliteTyping, ACursorGivesTheValuesAQueryGivesRowByRow) {
   for (whole->First(); !whole->Eof(); whole->Next()) {
     ASSERT_TRUE(cursor->Next());
     for (int field = 0; field + 1 < whole->FieldCount(); ++field) {
-      EXPECT_EQ(cursor->Names()[static_cast<std::size_t>(field)],
-                whole->Fields(field).FieldName());
+      EXPECT_EQ(cursor->Names()[static_cast<std::size_t>(field)], whole->Fields(field).FieldName());
       const Variant& value = cursor->Value(static_cast<std::size_t>(field));
       EXPECT_EQ(value.GetKind(), whole->Fields(field).Value().GetKind()) << field;
       EXPECT_TRUE(value == whole->Fields(field).Value()) << field;
