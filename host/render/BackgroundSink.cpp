@@ -25,6 +25,9 @@ struct BackgroundSink::Shared {
   bool WantsState = true;     // what the renderer said
   std::optional<DocumentInfo> Info;
   std::deque<Page> Pages;
+  // Rendered pages go back to the writer's thread to be freed there, where they were made:
+  // memory freed on another thread than the one that took it makes allocating dearer on both.
+  std::vector<Page> Rendered;
   bool RendererWaits = false;  // for a batch of pages (or the end)
   bool WriterWaits = false;    // for room in the queue
   std::optional<std::vector<Message>> Finish;  // End was called with these messages
@@ -69,6 +72,7 @@ void BackgroundSink::Shared::Render(const Factory& make) {
         lock.unlock();
         sink->AddPage(page);
         lock.lock();
+        Rendered.push_back(std::move(page));
         continue;
       }
       const std::vector<Message> messages = std::move(*Finish);
@@ -139,6 +143,9 @@ void BackgroundSink::TakePage(Page&& page) {
   FShared->RaiseFailure();
   FShared->Pages.push_back(std::move(page));
   if (FShared->RendererWaits && FShared->Pages.size() >= kBatch) FShared->Changed.notify_all();
+  std::vector<Page> rendered;
+  rendered.swap(FShared->Rendered);
+  lock.unlock();  // freed below, outside the lock
 }
 
 bool BackgroundSink::WantsBandState() const {
