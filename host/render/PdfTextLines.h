@@ -79,7 +79,7 @@ class PdfTextLines {
       std::uint32_t Number = kFree;  // of the entry in FEntries
     };
     static constexpr std::uint32_t kFree = UINT32_MAX;
-    static constexpr std::size_t kGeneration = 4096;
+    static constexpr std::size_t kGeneration = 1024;
 
     // Counts one more line into the current generation, starting a new one when it is full.
     // `kept` is moved into the generation that holds the line, so that it survives.
