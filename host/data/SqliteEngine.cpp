@@ -280,7 +280,9 @@ class SqlitePrepared : public PreparedStatement {
 class SqliteCursor : public RowCursor {
  public:
   SqliteCursor(sqlite3* database, std::string statement, const std::vector<Variant>& values)
-      : FDatabase(database), FStatement(std::move(statement)), FCompiled(Compile(database, FStatement)) {
+      : FDatabase(database),
+        FStatement(std::move(statement)),
+        FCompiled(Compile(database, FStatement)) {
     sqlite3_stmt* handle = FCompiled.Handle.get();
     Bind(database, handle, FCompiled.Parameters, values, FStatement);
     FNames = ColumnNames(handle);

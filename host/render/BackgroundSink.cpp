@@ -21,15 +21,15 @@ constexpr std::size_t kBatch = kQueuedPages / 2;
 struct BackgroundSink::Shared {
   std::mutex Lock;
   std::condition_variable Changed;
-  bool Ready = false;         // the renderer exists (or could not be made)
-  bool WantsState = true;     // what the renderer said
+  bool Ready = false;      // the renderer exists (or could not be made)
+  bool WantsState = true;  // what the renderer said
   std::optional<DocumentInfo> Info;
   std::deque<Page> Pages;
   // Rendered pages go back to the writer's thread to be freed there, where they were made:
   // memory freed on another thread than the one that took it makes allocating dearer on both.
   std::vector<Page> Rendered;
-  bool RendererWaits = false;  // for a batch of pages (or the end)
-  bool WriterWaits = false;    // for room in the queue
+  bool RendererWaits = false;                  // for a batch of pages (or the end)
+  bool WriterWaits = false;                    // for room in the queue
   std::optional<std::vector<Message>> Finish;  // End was called with these messages
   bool Abandon = false;                        // the run failed: drop everything
   bool Done = false;                           // the rendering thread has stopped
