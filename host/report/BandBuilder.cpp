@@ -63,7 +63,7 @@ std::string ClippedName(const ElementDefinition& element) {
 
 }  // namespace
 
-BandBuilder::BandBuilder(const std::map<std::string, std::string>& layoutValues,
+BandBuilder::BandBuilder(const LayoutValues& layoutValues,
                          const LayoutElements& elements, TjClientDataSet* mainDataSet,
                          const TPicture& picture, const FontMetrics& metrics)
     : FLayoutValues(layoutValues),
@@ -99,6 +99,8 @@ void BandBuilder::SnapshotValues(Band& band) const {
   for (const auto& [name, text] : FLayoutValues) {
     if (!text.empty()) band.Values.emplace_back(name, text);
   }
+  // In the order of their names, as the document lists them.
+  std::sort(band.Values.begin(), band.Values.end());
 }
 
 void BandBuilder::SnapshotFields(Band& band) const {

@@ -3,8 +3,10 @@
 // drawing items in page coordinates, and which labels' text does not fit their box.
 #pragma once
 
-#include <map>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "TGraphic.h"
 #include "TjClientDataSet.h"
@@ -13,10 +15,18 @@
 #include "report/LayoutElements.h"
 #include "report/ReportDefinition.h"
 
+// The run's layout values by name: set and read many times a band, so looked up by hash, and
+// by a name's text without making a string of it.
+struct LayoutValueHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+using LayoutValues = std::unordered_map<std::string, std::string, LayoutValueHash, std::equal_to<>>;
+
 class BandBuilder {
  public:
   // All arguments are the writer's and outlive the builder; `mainDataSet` may be null.
-  BandBuilder(const std::map<std::string, std::string>& layoutValues,
+  BandBuilder(const LayoutValues& layoutValues,
               const LayoutElements& elements, TjClientDataSet* mainDataSet, const TPicture& picture,
               const FontMetrics& metrics);
 
@@ -38,7 +48,7 @@ class BandBuilder {
   // than its height holds when the label wraps.
   bool Overflows(const TextItem& label) const;
 
-  const std::map<std::string, std::string>& FLayoutValues;
+  const LayoutValues& FLayoutValues;
   const LayoutElements& FElements;
   TjClientDataSet* FMainDataSet;
   const TPicture& FPicture;

@@ -250,7 +250,7 @@ struct ReportWriter::Impl {
 
   const std::vector<SectionDefinition>* PrintedSections = nullptr;
   std::unordered_map<int, const SectionDefinition*> Sections;
-  std::map<std::string, std::string> LayoutValues;
+  ::LayoutValues LayoutValues;
   LayoutElements Elements;
   BandBuilder Builder;
   std::vector<Message> Messages;
