@@ -399,8 +399,12 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
 }
 
 void TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
-  const std::vector<std::string> linhas =
-      kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra);
+  if (estado.LinhasDoTexto.empty() || estado.TextoQuebrado != estado.TextoAtual) {
+    estado.LinhasDoTexto =
+        kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra);
+    estado.TextoQuebrado = estado.TextoAtual;
+  }
+  const std::vector<std::string>& linhas = estado.LinhasDoTexto;
   estado.LinhasItem = static_cast<int>(linhas.size());
   for (std::size_t i = 0; i + 1 < linhas.size(); ++i) {
     RepParam("pDesc", linhas[i]);

@@ -45,6 +45,10 @@ class TKdrProtocolo : public TjfmBaseDll {
     int Coluna = 2;  // column of the next item in two-column mode: 2 or 4
     int LinhasItem = 0;
     std::string TextoAtual;
+    // The last text split into its label's lines, and those lines: an item's description is
+    // split to see whether it fits the block and then again to print it.
+    std::string TextoQuebrado;
+    std::vector<std::string> LinhasDoTexto;
     std::vector<std::string> Cortados;  // protocols whose text did not fit its column
     int Progresso = 0;
   };
