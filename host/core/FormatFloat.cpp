@@ -109,19 +109,33 @@ std::string Render(const NumberPattern& pattern, const decimal_digits::Rounded& 
 std::string FormatFloat(const std::string& patternText, double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  const std::vector<std::string> sections = Sections(patternText);
+  // Reports format thousands of values with the same one or two patterns: the last one is
+  // kept parsed, per thread.
+  struct ParsedPattern {
+    std::string Text;
+    std::vector<std::string> Sections;
+    std::vector<NumberPattern> Patterns;
+  };
+  thread_local ParsedPattern last;
+  if (last.Patterns.empty() || last.Text != patternText) {
+    last.Text = patternText;
+    last.Sections = Sections(patternText);
+    last.Patterns.clear();
+    for (const std::string& section : last.Sections) last.Patterns.push_back(Parse(section));
+  }
+  const std::vector<std::string>& sections = last.Sections;
   const decimal_digits::Number number = decimal_digits::FromDouble(value);
 
-  NumberPattern pattern = Parse(sections[0]);
+  const NumberPattern& pattern = last.Patterns[0];
   decimal_digits::Rounded rounded = decimal_digits::RoundTo(number, pattern.MaxDecimals);
   if (rounded.IsZero && sections.size() >= 3 && !sections[2].empty()) {
-    pattern = Parse(sections[2]);
-    return Render(pattern, decimal_digits::RoundTo(number, pattern.MaxDecimals));
+    const NumberPattern& zero = last.Patterns[2];
+    return Render(zero, decimal_digits::RoundTo(number, zero.MaxDecimals));
   }
   if (number.Negative && sections.size() >= 2 && !sections[1].empty()) {
     // The negative section shows its own signs.
-    pattern = Parse(sections[1]);
-    return Render(pattern, decimal_digits::RoundTo(number, pattern.MaxDecimals));
+    const NumberPattern& negative = last.Patterns[1];
+    return Render(negative, decimal_digits::RoundTo(number, negative.MaxDecimals));
   }
   // A value that rounds to zero shows no minus sign: -0,001 is "0,00", not "-0,00".
   const bool minus = number.Negative && !rounded.IsZero;
