@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "SysUtils.h"
 
 LayoutElements::LayoutElements(const ReportDefinition& definition) {
   auto addAll = [this](const std::vector<SectionDefinition>& sections) {
@@ -15,9 +14,15 @@ LayoutElements::LayoutElements(const ReportDefinition& definition) {
   for (const LayoutVariant& variant : definition.Variants) addAll(variant.Sections);
 }
 
+bool LayoutElements::NameLess::operator()(std::string_view a, std::string_view b) const {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [&](char x, char y) { return upper(x) < upper(y); });
+}
+
 void LayoutElements::Add(const ElementDefinition& element) {
   if (element.Name.empty()) return;
-  const std::string key = UpperCase(element.Name);
+  const std::string& key = element.Name;
   const int left = static_cast<int>(std::lround(element.Left));
   const int width = static_cast<int>(std::lround(element.Width));
   // The first element of a name gives the object its initial placement.
@@ -30,12 +35,14 @@ void LayoutElements::Add(const ElementDefinition& element) {
 }
 
 TjxsLabel* LayoutElements::FindLabel(const std::string& name) const {
-  auto found = FLabels.find(UpperCase(name));
+  if (name.empty()) return nullptr;
+  auto found = FLabels.find(std::string_view(name));
   return found == FLabels.end() ? nullptr : found->second.get();
 }
 
 TjxsImage* LayoutElements::FindImage(const std::string& name) const {
-  auto found = FImages.find(UpperCase(name));
+  if (name.empty()) return nullptr;
+  auto found = FImages.find(std::string_view(name));
   return found == FImages.end() ? nullptr : found->second.get();
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "TjxsImage.h"
@@ -26,6 +27,12 @@ class LayoutElements {
  private:
   void Add(const ElementDefinition& element);
 
-  std::map<std::string, std::unique_ptr<TjxsLabel>> FLabels;  // keyed by upper-case name
-  std::map<std::string, std::unique_ptr<TjxsImage>> FImages;
+  // Names ordered without regard to ASCII case, found without making an upper-case copy: the
+  // labels of every band are looked up by name.
+  struct NameLess {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  std::map<std::string, std::unique_ptr<TjxsLabel>, NameLess> FLabels;
+  std::map<std::string, std::unique_ptr<TjxsImage>, NameLess> FImages;
 };
