@@ -63,9 +63,9 @@ std::string ClippedName(const ElementDefinition& element) {
 
 }  // namespace
 
-BandBuilder::BandBuilder(const LayoutValues& layoutValues,
-                         const LayoutElements& elements, TjClientDataSet* mainDataSet,
-                         const TPicture& picture, const FontMetrics& metrics)
+BandBuilder::BandBuilder(const LayoutValues& layoutValues, const LayoutElements& elements,
+                         TjClientDataSet* mainDataSet, const TPicture& picture,
+                         const FontMetrics& metrics)
     : FLayoutValues(layoutValues),
       FElements(elements),
       FMainDataSet(mainDataSet),

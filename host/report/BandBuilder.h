@@ -19,16 +19,17 @@
 // by a name's text without making a string of it.
 struct LayoutValueHash {
   using is_transparent = void;
-  std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  std::size_t operator()(std::string_view name) const {
+    return std::hash<std::string_view>{}(name);
+  }
 };
 using LayoutValues = std::unordered_map<std::string, std::string, LayoutValueHash, std::equal_to<>>;
 
 class BandBuilder {
  public:
   // All arguments are the writer's and outlive the builder; `mainDataSet` may be null.
-  BandBuilder(const LayoutValues& layoutValues,
-              const LayoutElements& elements, TjClientDataSet* mainDataSet, const TPicture& picture,
-              const FontMetrics& metrics);
+  BandBuilder(const LayoutValues& layoutValues, const LayoutElements& elements,
+              TjClientDataSet* mainDataSet, const TPicture& picture, const FontMetrics& metrics);
 
   // `definition` is null for a section the layout does not define (a band of height 0).
   // `room` is the height left on the page: a taller section is clipped to it. Without

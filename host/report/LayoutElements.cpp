@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 LayoutElements::LayoutElements(const ReportDefinition& definition) {
   auto addAll = [this](const std::vector<SectionDefinition>& sections) {
     for (const SectionDefinition& section : sections) {
