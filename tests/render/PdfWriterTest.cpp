@@ -32,15 +32,7 @@ std::string HalfTransparentPng(int width, int height) {
   cairo_set_source_rgb(cr.get(), 1, 0, 0);
   cairo_rectangle(cr.get(), 0, 0, width / 2.0, height);
   cairo_fill(cr.get());
-  std::string bytes;
-  cairo_surface_write_to_png_stream(
-      surface.get(),
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &bytes);
-  return bytes;
+  return PngOf(surface.get());
 }
 
 // Counts what is written and keeps nothing, like a file on a disk that never fills.

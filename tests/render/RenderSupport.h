@@ -102,6 +102,19 @@ inline std::string Quote(const std::filesystem::path& path) {
 }
 
 // A PNG of `width` x `height` pixels filled with one opaque colour.
+// The PNG bytes of a drawn surface.
+inline std::string PngOf(cairo_surface_t* surface) {
+  std::string bytes;
+  cairo_surface_write_to_png_stream(
+      surface,
+      [](void* closure, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &bytes);
+  return bytes;
+}
+
 inline std::string SolidPng(int width, int height, double red, double green, double blue) {
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), &cairo_surface_destroy);
@@ -109,15 +122,7 @@ inline std::string SolidPng(int width, int height, double red, double green, dou
                                                         &cairo_destroy);
   cairo_set_source_rgb(cr.get(), red, green, blue);
   cairo_paint(cr.get());
-  std::string bytes;
-  cairo_surface_write_to_png_stream(
-      surface.get(),
-      [](void* closure, const unsigned char* data, unsigned int length) {
-        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-        return CAIRO_STATUS_SUCCESS;
-      },
-      &bytes);
-  return bytes;
+  return PngOf(surface.get());
 }
 
 // Decoded pixels of a PNG, read back for checks.
