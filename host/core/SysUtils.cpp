@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "core/AsciiCase.h"
 #include "core/DateText.h"
 #include "core/NumberText.h"
 
@@ -11,10 +12,6 @@ namespace {
 
 bool IsContinuationByte(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 const char* const kMonthNames[] = {"janeiro",  "fevereiro", "março",    "abril",
@@ -73,9 +70,9 @@ std::string FormatDateTime(const std::string& pattern, TDateTime value) {
       i = stop == pattern.size() ? stop : stop + 1;
       continue;
     }
-    const char upper = AsciiUpper(c);
+    const char upper = ascii_case::Upper(c);
     std::size_t run = 1;
-    while (i + run < pattern.size() && AsciiUpper(pattern[i + run]) == upper) ++run;
+    while (i + run < pattern.size() && ascii_case::Upper(pattern[i + run]) == upper) ++run;
     const int count = static_cast<int>(run);
     switch (upper) {
       case 'D':
@@ -145,16 +142,12 @@ std::string Trim(const std::string& text) {
 
 std::string UpperCase(const std::string& text) {
   std::string result = text;
-  for (char& c : result) c = AsciiUpper(c);
+  for (char& c : result) c = ascii_case::Upper(c);
   return result;
 }
 
 bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  }
-  return true;
+  return ascii_case::Equal{}(a, b);
 }
 
 std::string LeftChars(const std::string& text, int count) {

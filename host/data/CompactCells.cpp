@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "Exception.h"
+#include "core/AsciiCase.h"
 
 namespace {
 
@@ -35,20 +36,6 @@ int ScaleOf(std::uint8_t byte) {
 bool FitsPayload(std::int64_t value) {
   return value >= std::numeric_limits<std::int32_t>::min() &&
          value <= std::numeric_limits<std::int32_t>::max();
-}
-
-char AsciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-int CompareCaseInsensitive(const std::string& a, const std::string& b) {
-  const std::size_t length = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < length; ++i) {
-    const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
-    const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 template <typename T>
@@ -193,7 +180,7 @@ int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) co
         return ThreeWay(DoubleAt(a), DoubleAt(b));
       case Kind::Text:
         if (PayloadAt(a) == PayloadAt(b)) return 0;  // the same kept text
-        if (caseInsensitive) return CompareCaseInsensitive(Text(a), Text(b));
+        if (caseInsensitive) return ascii_case::Compare(Text(a), Text(b));
         return ThreeWay(Text(a).compare(Text(b)), 0);
       case Kind::Decimal:
         return Decimal(WholeAt(a), ScaleOf(kindA)).Compare(Decimal(WholeAt(b), ScaleOf(kindB)));
@@ -206,7 +193,7 @@ int CompactCells::Compare(std::size_t a, std::size_t b, bool caseInsensitive) co
 
 int CompactCells::CompareValues(const Variant& a, const Variant& b, bool caseInsensitive) {
   if (caseInsensitive && a.GetKind() == Kind::Text && b.GetKind() == Kind::Text) {
-    return CompareCaseInsensitive(a.AsBytes(), b.AsBytes());
+    return ascii_case::Compare(a.AsBytes(), b.AsBytes());
   }
   return Variant::Compare(a, b);
 }

@@ -9,6 +9,7 @@
 
 #include "Exception.h"
 #include "SysUtils.h"
+#include "core/AsciiCase.h"
 #include "data/CompactCells.h"
 #include "data/FieldConversion.h"
 
@@ -36,10 +37,6 @@ std::vector<std::string> SplitNames(const std::string& names) {
   return result;
 }
 
-char AsciiUpperCase(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // Field names are looked up without regard to ASCII case and to the blanks around them, on
 // every read of a field by name: without making a string for it.
 std::string_view TrimmedName(std::string_view name) {
@@ -48,26 +45,6 @@ std::string_view TrimmedName(std::string_view name) {
   return name;
 }
 
-struct NameHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view name) const {
-    std::size_t hash = 14695981039346656037ull;  // FNV-1a
-    for (const char c : name) {
-      hash = (hash ^ static_cast<unsigned char>(AsciiUpperCase(c))) * 1099511628211ull;
-    }
-    return hash;
-  }
-};
-
-struct SameName {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return AsciiUpperCase(x) == AsciiUpperCase(y);
-           });
-  }
-};
-
 }  // namespace
 
 struct TjClientDataSet::Impl {
@@ -75,7 +52,7 @@ struct TjClientDataSet::Impl {
 
   std::vector<FieldShape> Shapes;
   std::vector<std::unique_ptr<TField>> FieldList;
-  std::unordered_map<std::string, int, NameHash, SameName> FieldsByName;
+  std::unordered_map<std::string, int, ascii_case::Hash, ascii_case::Equal> FieldsByName;
 
   // Records, row after row; a record's number is its insertion order.
   CompactCells Cells;

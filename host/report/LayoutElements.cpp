@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 LayoutElements::LayoutElements(const ReportDefinition& definition) {
   auto addAll = [this](const std::vector<SectionDefinition>& sections) {
@@ -11,12 +12,6 @@ LayoutElements::LayoutElements(const ReportDefinition& definition) {
   };
   addAll(definition.Sections);
   for (const LayoutVariant& variant : definition.Variants) addAll(variant.Sections);
-}
-
-bool LayoutElements::NameLess::operator()(std::string_view a, std::string_view b) const {
-  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [&](char x, char y) { return upper(x) < upper(y); });
 }
 
 void LayoutElements::Add(const ElementDefinition& element) {

@@ -5,11 +5,11 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "TjxsImage.h"
 #include "TjxsLabel.h"
+#include "core/AsciiCase.h"
 #include "page/Page.h"
 #include "report/ReportDefinition.h"
 
@@ -27,12 +27,8 @@ class LayoutElements {
  private:
   void Add(const ElementDefinition& element);
 
-  // Names ordered without regard to ASCII case, found without making an upper-case copy: the
-  // labels of every band are looked up by name.
-  struct NameLess {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const;
-  };
-  std::map<std::string, std::unique_ptr<TjxsLabel>, NameLess> FLabels;
-  std::map<std::string, std::unique_ptr<TjxsImage>, NameLess> FImages;
+  // Found without regard to ASCII case and without an upper-case copy: the labels of every
+  // band are looked up by name.
+  std::map<std::string, std::unique_ptr<TjxsLabel>, ascii_case::Less> FLabels;
+  std::map<std::string, std::unique_ptr<TjxsImage>, ascii_case::Less> FImages;
 };
