@@ -189,15 +189,9 @@ bool BandBuilder::Overflows(const TextItem& label) const {
   }
   std::size_t lines = 0, lastWithText = 0;
   for (std::string_view paragraph : label_text::Paragraphs(label.Text)) {
-    std::string text(paragraph);
-    // A paragraph that fits the width is one line as it stands: most labels' texts (a title
-    // with the protocol's number in it) are met once, and wrapping them would cost a shaping.
-    if (FMetrics.FitsWidth(text, label.Font, label.Width)) {
-      ++lines;
-      if (!text.empty()) lastWithText = lines;
-      continue;
-    }
-    for (const std::string& line : FMetrics.WrapParagraph(text, label.Font, label.Width)) {
+    // Wrapping knows a paragraph that surely fits its width without laying it out.
+    for (const std::string& line :
+         FMetrics.WrapParagraph(std::string(paragraph), label.Font, label.Width)) {
       ++lines;
       if (!line.empty()) lastWithText = lines;
     }
