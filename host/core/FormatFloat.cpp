@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -109,20 +110,31 @@ std::string Render(const NumberPattern& pattern, const decimal_digits::Rounded& 
 std::string FormatFloat(const std::string& patternText, double value) {
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
-  // Reports format thousands of values with the same one or two patterns: the last one is
-  // kept parsed, per thread.
+  // Reports format thousands of values with the same few patterns, often in turn (a code,
+  // then an amount): the last few are kept parsed, per thread.
   struct ParsedPattern {
     std::string Text;
     std::vector<std::string> Sections;
     std::vector<NumberPattern> Patterns;
   };
-  thread_local ParsedPattern last;
-  if (last.Patterns.empty() || last.Text != patternText) {
-    last.Text = patternText;
-    last.Sections = Sections(patternText);
-    last.Patterns.clear();
-    for (const std::string& section : last.Sections) last.Patterns.push_back(Parse(section));
+  constexpr std::size_t kKeptPatterns = 8;
+  thread_local std::vector<ParsedPattern> kept;
+  thread_local std::size_t nextToReplace = 0;
+  auto found = std::find_if(kept.begin(), kept.end(), [&](const ParsedPattern& parsed) {
+    return parsed.Text == patternText;
+  });
+  if (found == kept.end()) {
+    ParsedPattern parsed{patternText, Sections(patternText), {}};
+    for (const std::string& section : parsed.Sections) parsed.Patterns.push_back(Parse(section));
+    if (kept.size() < kKeptPatterns) {
+      found = kept.insert(kept.end(), std::move(parsed));
+    } else {
+      found = kept.begin() + static_cast<std::ptrdiff_t>(nextToReplace);
+      nextToReplace = (nextToReplace + 1) % kKeptPatterns;
+      *found = std::move(parsed);
+    }
   }
+  const ParsedPattern& last = *found;
   const std::vector<std::string>& sections = last.Sections;
   const decimal_digits::Number number = decimal_digits::FromDouble(value);
 

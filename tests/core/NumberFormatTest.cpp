@@ -36,6 +36,19 @@ TEST(FormatFloat, NegativeValues) {
   EXPECT_EQ(FormatFloat("0.00;-0.00;'zero'", 0), "zero");
 }
 
+TEST(FormatFloat, PatternsInTurnEachKeepTheirMeaning) {
+  // More patterns than are kept parsed, taken in turn twice over.
+  const char* const patterns[] = {"00000", "#,##0.00",      "#0", "0.0", "000", "#,##0",
+                                  "0.000", "'R$ '#,##0.00", "00", "#.##"};
+  const char* const expected[] = {"01235", "1.234,56", "1235",        "1234,6", "1235",
+                                  "1.235", "1234,560", "R$ 1.234,56", "1235",   "1234,56"};
+  for (int round = 0; round < 2; ++round) {
+    for (std::size_t i = 0; i < std::size(patterns); ++i) {
+      EXPECT_EQ(FormatFloat(patterns[i], 1234.56), expected[i]) << patterns[i];
+    }
+  }
+}
+
 TEST(FormatFloat, ZeroFilledCodes) {
   EXPECT_EQ(FormatFloat("00000", 7), "00007");
   EXPECT_EQ(FormatFloat("00000", 123456), "123456");
