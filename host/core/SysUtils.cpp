@@ -1,7 +1,7 @@
 #include "SysUtils.h"
 
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 #include <limits>
 
 #include "core/AsciiCase.h"
@@ -23,10 +23,17 @@ const char* const kDayNames[] = {"domingo",      "segunda-feira", "terça-feira"
                                  "quinta-feira", "sexta-feira",   "sábado"};
 const char* const kDayShortNames[] = {"dom", "seg", "ter", "qua", "qui", "sex", "sáb"};
 
+// As printf's "%0*d": zeros after the sign up to `width` characters in all.
 std::string Padded(int value, int width) {
   char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
-  return buffer;
+  const char* const end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  const std::size_t length = static_cast<std::size_t>(end - buffer);
+  const std::size_t sign = value < 0 ? 1 : 0;
+  std::string out(buffer, sign);
+  if (static_cast<std::size_t>(width) > length) {
+    out.append(static_cast<std::size_t>(width) - length, '0');
+  }
+  return out.append(buffer + sign, length - sign);
 }
 
 // Day of the week, 0 for Sunday; 30/12/1899 was a Saturday.
@@ -124,7 +131,15 @@ std::string FormatDateTime(const std::string& pattern, TDateTime value) {
 }
 
 std::string DateToStr(TDateTime value) {
-  return FormatDateTime("dd/mm/yyyy", value);
+  int year = 0, month = 0, day = 0;
+  value.DecodeDate(year, month, day);
+  // Reports print a date or two on every line: the common years without the pattern's reading.
+  if (year < 1 || year > 9999) return FormatDateTime("dd/mm/yyyy", value);
+  const auto digit = [](int number) { return static_cast<char>('0' + number % 10); };
+  return {digit(day / 10),    digit(day),        '/',
+          digit(month / 10),  digit(month),      '/',
+          digit(year / 1000), digit(year / 100), digit(year / 10),
+          digit(year)};
 }
 
 std::string DateTimeToStr(TDateTime value) {

@@ -67,6 +67,15 @@ TEST(DateFormats, CompetenceOfTheZeroDateIsDecember1899) {
   EXPECT_EQ(DateToStr(TDateTime()), "30/12/1899");
 }
 
+TEST(DateFormats, DateToStrIsItsPatternInEveryYear) {
+  for (int year : {1, 7, 99, 999, 1899, 2026, 9999}) {
+    const TDateTime value = TDateTime::EncodeDate(year, 1, 2);
+    EXPECT_EQ(DateToStr(value), FormatDateTime("dd/mm/yyyy", value)) << year;
+  }
+  EXPECT_EQ(DateToStr(TDateTime::EncodeDate(7, 1, 2)), "02/01/0007");
+  EXPECT_EQ(DateToStr(TDateTime::EncodeDate(2026, 12, 31)), "31/12/2026");
+}
+
 TEST(DateFormats, PatternsOfTheReports) {
   const TDateTime value = TDateTime::EncodeDateTime(2026, 3, 7, 9, 5, 4);
   EXPECT_EQ(FormatDateTime("dd/MM/yyyy", value), "07/03/2026");
