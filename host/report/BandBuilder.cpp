@@ -87,6 +87,7 @@ Band BandBuilder::Build(int section, const SectionDefinition* definition, double
   if (definition != nullptr) {
     // Elements may reach past their section; only the page's printable area cuts them.
     const double clipBottom = top + std::max(0.0, room);
+    band.Items.reserve(definition->Elements.size());
     for (std::size_t index = 0; index < definition->Elements.size(); ++index) {
       AddItem(definition->Elements[index], static_cast<int>(index), top, clipBottom, section,
               withState, band);

@@ -120,6 +120,8 @@ struct ReportWriter::Impl {
     CurrentPage->Number = ++PagesStarted;
     CurrentPage->Width = Definition.Page.Width;
     CurrentPage->Height = Definition.Page.Height;
+    // Pages of a report hold about as many bands as the one before: no moving them as they come.
+    CurrentPage->Bands.reserve(BandsOnLastPage);
     Cursor = ContentTop();
     PageHasBody = false;
   }
@@ -129,6 +131,7 @@ struct ReportWriter::Impl {
     // The page is dropped before the sink sees it, so that memory stays flat even if it fails.
     Page page = std::move(*CurrentPage);
     CurrentPage.reset();
+    BandsOnLastPage = page.Bands.size();
     Sink.TakePage(std::move(page));
   }
 
@@ -265,6 +268,7 @@ struct ReportWriter::Impl {
   std::optional<KeptBands> Kept;
 
   std::optional<Page> CurrentPage;
+  std::size_t BandsOnLastPage = 0;
   double Cursor = 0;
   bool PageHasBody = false;
   bool OpeningPage = false;
