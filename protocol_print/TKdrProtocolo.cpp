@@ -28,6 +28,8 @@ constexpr std::int64_t kMaximoCopias = 99;
 // Texts up to this length (line breaks counted) are taken to fit the description label as
 // they are; longer ones are re-flowed to its width.
 constexpr int kTamanhoSemQuebra = 70;
+// Descriptions kept split at a time: more than an office repeats; a few MB at most.
+constexpr std::size_t kTextosQuebradosGuardados = 4096;
 // Lines an item's description shows in a column of the two-column layout; a text that needs
 // more is cut there, and its protocol is reported.
 constexpr int kLinhasPorColuna = 2;
@@ -399,12 +401,16 @@ void TKdrProtocolo::ImprimirItemDuasColunas(TjClientDataSet& dados, TEstadoImpre
 }
 
 void TKdrProtocolo::QuebrarDescricao(TEstadoImpressao& estado, bool imprimir) {
-  if (estado.LinhasDoTexto.empty() || estado.TextoQuebrado != estado.TextoAtual) {
-    estado.LinhasDoTexto =
-        kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra);
-    estado.TextoQuebrado = estado.TextoAtual;
+  auto quebra = estado.Quebras.find(estado.TextoAtual);
+  if (quebra == estado.Quebras.end()) {
+    if (estado.Quebras.size() >= kTextosQuebradosGuardados) estado.Quebras.clear();
+    quebra =
+        estado.Quebras
+            .emplace(estado.TextoAtual,
+                     kdr::QuebrarDescricao(*Report(), pDesc, estado.TextoAtual, kTamanhoSemQuebra))
+            .first;
   }
-  const std::vector<std::string>& linhas = estado.LinhasDoTexto;
+  const std::vector<std::string>& linhas = quebra->second;
   estado.LinhasItem = static_cast<int>(linhas.size());
   for (std::size_t i = 0; i + 1 < linhas.size(); ++i) {
     RepParam("pDesc", linhas[i]);

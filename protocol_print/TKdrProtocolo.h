@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "TDateTime.h"
@@ -45,10 +46,10 @@ class TKdrProtocolo : public TjfmBaseDll {
     int Coluna = 2;  // column of the next item in two-column mode: 2 or 4
     int LinhasItem = 0;
     std::string TextoAtual;
-    // The last text split into its label's lines, and those lines: an item's description is
-    // split to see whether it fits the block and then again to print it.
-    std::string TextoQuebrado;
-    std::vector<std::string> LinhasDoTexto;
+    // Texts already split into their label's lines: an item's description is split to see
+    // whether it fits the block and then again to print it, and offices repeat the same
+    // descriptions item after item. Bounded: it starts over when full.
+    std::unordered_map<std::string, std::vector<std::string>> Quebras;
     std::vector<std::string> Cortados;  // protocols whose text did not fit its column
     int Progresso = 0;
   };
