@@ -4,8 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 #include "Exception.h"
 #include "SysUtils.h"
@@ -159,24 +164,62 @@ void Bind(sqlite3* database, sqlite3_stmt* handle, const NamedParameters& parame
   }
 }
 
-std::string ColumnText(sqlite3_stmt* handle, int column) {
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, column));
-  return text == nullptr
-             ? std::string()
-             : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(handle, column)));
-}
+// A value of the statement's current row, read where it stands.
+struct LiveCell {
+  sqlite3_stmt* Handle;
+  int Column;
 
-Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, StorageClass storage,
+  std::int64_t Integer() const { return sqlite3_column_int64(Handle, Column); }
+  double Real() const { return sqlite3_column_double(Handle, Column); }
+  std::string Text() const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(Handle, Column));
+    return text == nullptr
+               ? std::string()
+               : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(Handle, Column)));
+  }
+  std::string Bytes() const {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(Handle, Column));
+    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(Handle, Column));
+    return bytes == nullptr ? std::string() : std::string(bytes, size);
+  }
+};
+
+// A value of a row read ahead, as SQLite gave it: the number for an integer, the number and
+// SQLite's own text of it for a real, the bytes for a text or a blob. Read as a LiveCell
+// would be: an integer's text is its decimal digits, a real's the text SQLite wrote.
+struct CapturedValue {
+  StorageClass Storage = StorageClass::Null;
+  std::int64_t Integer = 0;
+  double Real = 0;
+  std::size_t TextAt = 0, TextSize = 0;  // in the batch's text
+};
+
+struct CapturedCell {
+  const CapturedValue& Value;
+  const std::string& Texts;
+
+  std::int64_t Integer() const { return Value.Integer; }
+  double Real() const {
+    return Value.Storage == StorageClass::Integer ? static_cast<double>(Value.Integer) : Value.Real;
+  }
+  std::string Text() const {
+    if (Value.Storage == StorageClass::Integer) return std::to_string(Value.Integer);
+    return Texts.substr(Value.TextAt, Value.TextSize);
+  }
+  std::string Bytes() const { return Text(); }
+};
+
+template <class Cell>
+Variant ReadCell(const Cell& cell, const ColumnPlan& plan, StorageClass storage,
                  const std::string& statement) {
   if (storage == StorageClass::Null) return Variant();
   switch (plan.Shape.Type) {
     case TFieldType::ftInteger:
     case TFieldType::ftLargeint: {
-      if (storage == StorageClass::Integer)
-        return Variant(static_cast<std::int64_t>(sqlite3_column_int64(handle, column)));
-      const std::string text = ColumnText(handle, column);
+      if (storage == StorageClass::Integer) return Variant(cell.Integer());
+      const std::string text = cell.Text();
       if (storage == StorageClass::Float) {
-        const double number = sqlite3_column_double(handle, column);
+        const double number = cell.Real();
         if (std::trunc(number) == number && std::fabs(number) < 9.2e18) {
           return Variant(static_cast<std::int64_t>(number));
         }
@@ -187,20 +230,19 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
     }
     case TFieldType::ftFloat: {
       if (storage == StorageClass::Integer || storage == StorageClass::Float) {
-        return Variant(sqlite3_column_double(handle, column));
+        return Variant(cell.Real());
       }
-      const std::string text = ColumnText(handle, column);
+      const std::string text = cell.Text();
       if (const auto number = number_text::ParseFloat(text)) return Variant(*number);
       FailColumnValue(plan.Shape.Name, text, "um número", statement);
     }
     case TFieldType::ftFMTBcd: {
       if (storage == StorageClass::Integer) {
-        return Variant(Decimal(static_cast<std::int64_t>(sqlite3_column_int64(handle, column)), 0)
-                           .Rescaled(plan.Shape.Scale));
+        return Variant(Decimal(cell.Integer(), 0).Rescaled(plan.Shape.Scale));
       }
       // Exactly from the text form: SQLite writes a stored real with 15 significant digits, so
       // a money value stored as 0.3 reads back as 0.3 and not as 0.299999...
-      const std::string text = ColumnText(handle, column);
+      const std::string text = cell.Text();
       try {
         return Variant(Decimal::Parse(text, plan.Shape.Scale));
       } catch (const Exception&) {
@@ -209,7 +251,7 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
     }
     case TFieldType::ftDate:
     case TFieldType::ftDateTime: {
-      const std::string text = ColumnText(handle, column);
+      const std::string text = cell.Text();
       const auto value =
           storage == StorageClass::Text ? date_text::ParseIsoDateTime(text) : std::nullopt;
       if (!value)
@@ -218,14 +260,11 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
       return Variant(plan.Shape.Type == TFieldType::ftDate ? value->DateOnly() : *value);
     }
     case TFieldType::ftBlob: {
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(handle, column));
-      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(handle, column));
-      return Variant(Blob{bytes == nullptr ? std::string() : std::string(bytes, size)});
+      return Variant(Blob{cell.Bytes()});
     }
     case TFieldType::ftBoolean: {
-      if (storage == StorageClass::Integer)
-        return Variant(sqlite3_column_int64(handle, column) != 0);
-      const std::string text = ColumnText(handle, column);
+      if (storage == StorageClass::Integer) return Variant(cell.Integer() != 0);
+      const std::string text = cell.Text();
       try {
         return Variant(Variant(text).AsBoolean());
       } catch (const Exception&) {
@@ -236,7 +275,7 @@ Variant ReadCell(sqlite3_stmt* handle, int column, const ColumnPlan& plan, Stora
     case TFieldType::ftUnknown:
       break;
   }
-  std::string text = ColumnText(handle, column);
+  std::string text = cell.Text();
   if (plan.TrimPadding) text.erase(text.find_last_not_of(' ') + 1);
   return Variant(std::move(text));
 }
@@ -252,12 +291,22 @@ std::vector<std::string> ColumnNames(sqlite3_stmt* handle) {
 
 class SqlitePrepared : public PreparedStatement {
  public:
-  SqlitePrepared(sqlite3* database, std::string statement)
+  // Compiled by the engine, which holds the connection.
+  SqlitePrepared(sqlite3* database, std::mutex& connection, std::string statement)
       : FDatabase(database),
+        FConnection(connection),
         FStatement(std::move(statement)),
         FCompiled(Compile(database, FStatement)) {}
 
+  ~SqlitePrepared() override {
+    const std::lock_guard lock(FConnection);
+    FCompiled.Handle.reset();
+  }
+  SqlitePrepared(const SqlitePrepared&) = delete;
+  SqlitePrepared& operator=(const SqlitePrepared&) = delete;
+
   void Run(const std::vector<Variant>& values) override {
+    const std::lock_guard lock(FConnection);
     sqlite3_stmt* handle = FCompiled.Handle.get();
     Bind(FDatabase, handle, FCompiled.Parameters, values, FStatement);
     int result = SQLITE_ROW;
@@ -268,6 +317,7 @@ class SqlitePrepared : public PreparedStatement {
 
  private:
   sqlite3* FDatabase;
+  std::mutex& FConnection;
   std::string FStatement;
   Compiled FCompiled;
 };
@@ -277,12 +327,19 @@ class SqlitePrepared : public PreparedStatement {
 // whose values change storage class takes each value in the kind it needs, as Query would
 // widen the column for it, without reading the rows again. A value is converted only when
 // asked for: readers of a wide select often take a few of its columns.
+//
+// A long result is read ahead on a thread of its own once the first rows are through: SQLite
+// finds the next rows while the reader works on the current ones (a report building its
+// working set spends as long in each). The thread only copies the rows' values as SQLite has
+// them; converting them stays with the reader, as asked for. The connection is used by one
+// thread at a time: whoever steps or reads it holds `connection`.
 class SqliteCursor : public RowCursor {
  public:
-  SqliteCursor(sqlite3* database, std::string statement, const std::vector<Variant>& values)
-      : FDatabase(database),
-        FStatement(std::move(statement)),
-        FCompiled(Compile(database, FStatement)) {
+  SqliteCursor(sqlite3* database, std::mutex& connection, std::string statement,
+               const std::vector<Variant>& values)
+      : FDatabase(database), FConnection(connection), FStatement(std::move(statement)) {
+    const std::lock_guard lock(FConnection);
+    FCompiled = Compile(database, FStatement);
     sqlite3_stmt* handle = FCompiled.Handle.get();
     Bind(database, handle, FCompiled.Parameters, values, FStatement);
     FNames = ColumnNames(handle);
@@ -294,12 +351,34 @@ class SqliteCursor : public RowCursor {
     FReadInRow.resize(FNames.size(), 0);
   }
 
+  ~SqliteCursor() override {
+    if (FAhead) {
+      {
+        const std::lock_guard lock(FAhead->Lock);
+        FAhead->Stop = true;
+      }
+      FAhead->Room.notify_one();
+      FAhead->Reader.join();
+    }
+    const std::lock_guard lock(FConnection);
+    FCompiled.Handle.reset();
+  }
+
+  SqliteCursor(const SqliteCursor&) = delete;
+  SqliteCursor& operator=(const SqliteCursor&) = delete;
+
   const std::vector<std::string>& Names() const override { return FNames; }
 
   bool Next() override {
+    if (FAhead) return NextReadAhead();
     if (FFinished) return false;
-    sqlite3_stmt* handle = FCompiled.Handle.get();
-    const int result = sqlite3_step(handle);
+    // The current row may still be read: reading ahead starts with the row after it.
+    if (FRowNumber >= kRowsBeforeReadingAhead) {
+      StartReadingAhead();
+      return NextReadAhead();
+    }
+    const std::lock_guard lock(FConnection);
+    const int result = sqlite3_step(FCompiled.Handle.get());
     if (result == SQLITE_DONE) {
       FFinished = true;
       return false;
@@ -311,20 +390,157 @@ class SqliteCursor : public RowCursor {
 
   const Variant& Value(std::size_t column) override {
     if (FReadInRow[column] == FRowNumber) return FRow[column];
-    sqlite3_stmt* handle = FCompiled.Handle.get();
-    const int index = static_cast<int>(column);
-    const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
-    if (std::optional<ColumnPlan> wider = WidenForStorage(FPlans[column], storage)) {
-      FPlans[column] = *wider;
+    if (FAhead) {
+      const Batch& batch = FAhead->Current;
+      const CapturedValue& value = batch.Values[FAhead->Row * FNames.size() + column];
+      FRow[column] = Convert(CapturedCell{value, batch.Texts}, value.Storage, column);
+    } else {
+      const std::lock_guard lock(FConnection);
+      sqlite3_stmt* handle = FCompiled.Handle.get();
+      const int index = static_cast<int>(column);
+      const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
+      FRow[column] = Convert(LiveCell{handle, index}, storage, column);
     }
-    FRow[column] = ReadCell(handle, index, FPlans[column], storage, FStatement);
-    if (storage != StorageClass::Null) FPlans[column].SeenValue = true;
     FReadInRow[column] = FRowNumber;
     return FRow[column];
   }
 
  private:
+  // Rows read on the caller's thread first: a lookup or a short result starts no thread.
+  static constexpr std::uint64_t kRowsBeforeReadingAhead = 256;
+  static constexpr std::size_t kRowsPerBatch = 256;
+  static constexpr std::size_t kBatchesAhead = 2;
+
+  // Rows read ahead, all their values in row order, and how the reading ended after them.
+  struct Batch {
+    std::size_t Rows = 0;
+    std::vector<CapturedValue> Values;
+    std::string Texts;
+    bool Last = false;
+    std::exception_ptr Failure;  // the step after the rows failed
+  };
+  struct ReadAhead {
+    std::mutex Lock;
+    std::condition_variable Ready, Room;
+    std::deque<Batch> Waiting;
+    bool Stop = false;
+    Batch Current;  // the reader's
+    std::size_t Row = 0;
+    std::thread Reader;
+  };
+
+  template <class Cell>
+  Variant Convert(const Cell& cell, StorageClass storage, std::size_t column) {
+    if (std::optional<ColumnPlan> wider = WidenForStorage(FPlans[column], storage)) {
+      FPlans[column] = *wider;
+    }
+    Variant value = ReadCell(cell, FPlans[column], storage, FStatement);
+    if (storage != StorageClass::Null) FPlans[column].SeenValue = true;
+    return value;
+  }
+
+  void StartReadingAhead() {
+    FAhead = std::make_unique<ReadAhead>();
+    FAhead->Reader = std::thread([this] { ReadAheadLoop(); });
+  }
+
+  bool NextReadAhead() {
+    ReadAhead& ahead = *FAhead;
+    while (ahead.Row + 1 >= ahead.Current.Rows) {
+      if (ahead.Current.Failure) std::rethrow_exception(ahead.Current.Failure);
+      if (ahead.Current.Last) {
+        ahead.Row = ahead.Current.Rows;  // past the last row: no value to read
+        return false;
+      }
+      {
+        std::unique_lock lock(ahead.Lock);
+        ahead.Ready.wait(lock, [&] { return !ahead.Waiting.empty(); });
+        ahead.Current = std::move(ahead.Waiting.front());
+        ahead.Waiting.pop_front();
+      }
+      ahead.Room.notify_one();
+      if (ahead.Current.Rows > 0) {
+        ahead.Row = 0;
+        ++FRowNumber;
+        return true;
+      }
+    }
+    ++ahead.Row;
+    ++FRowNumber;
+    return true;
+  }
+
+  void ReadAheadLoop() {
+    ReadAhead& ahead = *FAhead;
+    for (;;) {
+      {
+        std::unique_lock lock(ahead.Lock);
+        ahead.Room.wait(lock, [&] { return ahead.Stop || ahead.Waiting.size() < kBatchesAhead; });
+        if (ahead.Stop) return;
+      }
+      Batch batch = ReadBatch();
+      const bool ended = batch.Last || batch.Failure;
+      {
+        const std::lock_guard lock(ahead.Lock);
+        ahead.Waiting.push_back(std::move(batch));
+      }
+      ahead.Ready.notify_one();
+      if (ended) return;
+    }
+  }
+
+  Batch ReadBatch() {
+    Batch batch;
+    const std::size_t width = FNames.size();
+    const std::lock_guard lock(FConnection);
+    try {
+      batch.Values.reserve(kRowsPerBatch * width);
+      while (batch.Rows < kRowsPerBatch) {
+        const int result = sqlite3_step(FCompiled.Handle.get());
+        if (result == SQLITE_DONE) {
+          batch.Last = true;
+          break;
+        }
+        if (result != SQLITE_ROW) DatabaseError(FDatabase, FStatement);
+        for (std::size_t column = 0; column < width; ++column) {
+          batch.Values.push_back(Capture(static_cast<int>(column), batch.Texts));
+        }
+        ++batch.Rows;
+      }
+    } catch (...) {
+      batch.Failure = std::current_exception();
+    }
+    return batch;
+  }
+
+  CapturedValue Capture(int column, std::string& texts) const {
+    sqlite3_stmt* handle = FCompiled.Handle.get();
+    CapturedValue value;
+    value.Storage = static_cast<StorageClass>(sqlite3_column_type(handle, column));
+    switch (value.Storage) {
+      case StorageClass::Null:
+        return value;
+      case StorageClass::Integer:
+        value.Integer = sqlite3_column_int64(handle, column);
+        return value;
+      case StorageClass::Float:
+        value.Real = sqlite3_column_double(handle, column);
+        break;
+      case StorageClass::Text:
+      case StorageClass::Blob:
+        break;
+    }
+    // The real's text as SQLite writes it; the text's or blob's bytes.
+    const void* bytes = value.Storage == StorageClass::Blob ? sqlite3_column_blob(handle, column)
+                                                            : sqlite3_column_text(handle, column);
+    value.TextAt = texts.size();
+    value.TextSize = static_cast<std::size_t>(sqlite3_column_bytes(handle, column));
+    if (bytes != nullptr) texts.append(static_cast<const char*>(bytes), value.TextSize);
+    return value;
+  }
+
   sqlite3* FDatabase;
+  std::mutex& FConnection;
   std::string FStatement;
   Compiled FCompiled;
   std::vector<std::string> FNames;
@@ -334,6 +550,7 @@ class SqliteCursor : public RowCursor {
   std::vector<std::uint64_t> FReadInRow;
   std::uint64_t FRowNumber = 0;
   bool FFinished = false;
+  std::unique_ptr<ReadAhead> FAhead;  // once the first rows are through
 };
 
 // Statements kept compiled: enough for every statement of a report, few enough that the texts
@@ -412,6 +629,7 @@ SqliteEngine::~SqliteEngine() = default;
 
 std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statement,
                                                      const std::vector<Variant>& values) {
+  const std::lock_guard lock(FConnection);
   sqlite3* database = FDatabase.get();
   CachedStatement& cached = Cached(statement);
   const Compiled& compiled = cached.Statement;
@@ -467,7 +685,7 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
         const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
         std::optional<ColumnPlan> wider = WidenForStorage(plans[column], storage);
         if (!wider) {
-          row[column] = ReadCell(handle, index, plans[column], storage, statement);
+          row[column] = ReadCell(LiveCell{handle, index}, plans[column], storage, statement);
           wider = WidenForValue(plans[column], row[column]);
         }
         if (wider) {
@@ -490,10 +708,11 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
 
 std::unique_ptr<RowCursor> SqliteEngine::OpenCursor(const std::string& statement,
                                                     const std::vector<Variant>& values) {
-  return std::make_unique<SqliteCursor>(FDatabase.get(), statement, values);
+  return std::make_unique<SqliteCursor>(FDatabase.get(), FConnection, statement, values);
 }
 
 void SqliteEngine::Execute(const std::string& statement, const std::vector<Variant>& values) {
+  const std::lock_guard lock(FConnection);
   sqlite3* database = FDatabase.get();
   Compiled compiled = Compile(database, statement);
   Bind(database, compiled.Handle.get(), compiled.Parameters, values, statement);
@@ -503,6 +722,7 @@ void SqliteEngine::Execute(const std::string& statement, const std::vector<Varia
 }
 
 void SqliteEngine::ExecuteScript(const std::string& script) {
+  const std::lock_guard lock(FConnection);
   char* message = nullptr;
   if (sqlite3_exec(FDatabase.get(), script.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
     const std::string text = message != nullptr ? message : sqlite3_errmsg(FDatabase.get());
@@ -512,7 +732,8 @@ void SqliteEngine::ExecuteScript(const std::string& script) {
 }
 
 std::unique_ptr<PreparedStatement> SqliteEngine::Prepare(const std::string& statement) {
-  return std::make_unique<SqlitePrepared>(FDatabase.get(), statement);
+  const std::lock_guard lock(FConnection);
+  return std::make_unique<SqlitePrepared>(FDatabase.get(), FConnection, statement);
 }
 
 void SqliteEngine::BeginTransaction() {

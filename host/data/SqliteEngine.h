@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -22,7 +23,8 @@ class SqliteEngine : public DatabaseEngine {
   std::string EngineName() const override { return "sqlite"; }
   std::unique_ptr<TjClientDataSet> Query(const std::string& statement,
                                          const std::vector<Variant>& values) override;
-  // Rows are read from the statement as the cursor moves: only the current one is held.
+  // Rows are read from the statement as the cursor moves, a long result a few hundred rows
+  // ahead on a thread of the cursor's own.
   std::unique_ptr<RowCursor> OpenCursor(const std::string& statement,
                                         const std::vector<Variant>& values) override;
   void Execute(const std::string& statement, const std::vector<Variant>& values = {}) override;
@@ -43,6 +45,9 @@ class SqliteEngine : public DatabaseEngine {
   // the same few statements once per block, and compiling them is most of their cost.
   CachedStatement& Cached(const std::string& statement);
 
+  // Held by whoever uses the connection: cursors read long results ahead on threads of their
+  // own, and SQLite's own locking is off (one thread at a time is all it needs).
+  std::mutex FConnection;
   std::unique_ptr<sqlite3, Closer> FDatabase;
   // Declared after the connection, so that its statements are finalized before it closes.
   std::unordered_map<std::string, std::unique_ptr<CachedStatement>> FStatements;

@@ -283,6 +283,56 @@ TEST_F(SqliteTyping, ACursorGivesTheValuesAQueryGivesRowByRow) {
   EXPECT_FALSE(cursor->Next());
 }
 
+// Long results are read ahead on a thread of the cursor's own; what the reader sees must not
+// change, nor may the connection be used by two threads at once.
+TEST_F(SqliteTyping, ALongResultReadAheadGivesWhatAQueryGives) {
+  db.Engine().ExecuteScript(
+      "with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000) "
+      "insert into T select i, i * 5000000000, i * 0.01, i / 7.0, case when i % 3 = 0 then null "
+      "else i * 0.5 end, '2026-03-01', '2026-03-01 10:20:30', 'AB  ', substr('nomes', 1, i % 6),"
+      " 'livre ' || i, x'00ff', i * 1.5 from n;"
+      "insert into T (ID, GRANDE) values (2001, 'não é número');");
+  const std::string statement =
+      "select T.*, case when ID % 700 = 0 then 'texto' else ID * 2 end as MISTO from T "
+      "where ID <= :ultimo order by ID";
+  const auto whole = Select(statement, {2000});
+  auto cursor = db.Engine().OpenCursor(statement, {2001});
+  for (whole->First(); !whole->Eof(); whole->Next()) {
+    ASSERT_TRUE(cursor->Next());
+    for (int field = 0; field < whole->FieldCount(); ++field) {
+      const Variant& value = cursor->Value(static_cast<std::size_t>(field));
+      EXPECT_EQ(value.AsString(), whole->Fields(field).AsString()) << field;
+    }
+    // Other statements on the same connection meanwhile.
+    if (whole->RecNo() % 400 == 0) {
+      EXPECT_EQ(Select("select count(*) from T")->Fields(0).AsInteger(), 2001);
+    }
+  }
+  // A value that cannot be read fails when asked for, not the row.
+  ASSERT_TRUE(cursor->Next());
+  EXPECT_EQ(cursor->Value(0).AsInteger(), 2001);
+  EXPECT_THROW(cursor->Value(1), EDatabaseError);
+  EXPECT_FALSE(cursor->Next());
+
+  // A statement that fails on a late row gives the rows before it, then the failure.
+  auto failing = db.Engine().OpenCursor(
+      // In table order: sorted, every row would be computed before the first is given.
+      "select ID, case when ID = 1500 then abs(ID - 1501 - 9223372036854775807) else ID end "
+      "from T",
+      {});
+  int rows = 0;
+  EXPECT_THROW(
+      while (failing->Next()) { EXPECT_EQ(failing->Value(1).AsInteger(), ++rows); },
+      EDatabaseError);
+  EXPECT_EQ(rows, 1499);
+
+  // A cursor left half way stops its reading; the connection goes on.
+  auto abandoned = db.Engine().OpenCursor("select * from T order by ID", {});
+  for (int row = 0; row < 600; ++row) ASSERT_TRUE(abandoned->Next());
+  abandoned.reset();
+  EXPECT_EQ(Select("select max(ID) from T")->Fields(0).AsInteger(), 2001);
+}
+
 TEST(SqliteEngine, ARunReadsOneSnapshotWhateverOthersWrite) {
   TestDatabase setup{TestDatabase::Tables::None};
   setup.Engine().ExecuteScript(
