@@ -126,6 +126,21 @@ TEST(DataSetIndexes, AscendingIndexKeepsEqualKeysInInsertionOrder) {
   EXPECT_EQ(Walk(*set), "cabxd");
 }
 
+TEST(DataSetIndexes, DroppingAnIndexGivesBackInsertionOrderWithRecordsAddedUnderIt) {
+  auto set = CodesAndNames();
+  set->SetIndexFieldNames("Codigo");
+  set->AppendRecord({0, "z"});
+  EXPECT_EQ(Walk(*set), "zaxbcd");
+  set->SetIndexFieldNames("");
+  EXPECT_EQ(Walk(*set), "cabxdz");
+  set->Last();
+  EXPECT_EQ(set->RecNo(), 6);
+  set->AppendRecord({2, "y"});
+  EXPECT_EQ(set->RecNo(), 7);
+  set->SetIndexFieldNames("Codigo");
+  EXPECT_EQ(Walk(*set), "zaxbycd");
+}
+
 TEST(DataSetIndexes, DescendingIndexStillKeepsEqualKeysInInsertionOrder) {
   auto set = CodesAndNames();
   set->AddIndex("ixDesc", "Codigo", TjClientDataSet::ixDescending);
