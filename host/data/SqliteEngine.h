@@ -38,10 +38,14 @@ class SqliteEngine : public DatabaseEngine {
   struct Closer {
     void operator()(sqlite3* database) const;
   };
+  struct ResultColumns;
   struct CachedStatement;
   // The compiled form of `statement`, kept for the next run of the same text: a report runs
   // the same few statements once per block, and compiling them is most of their cost.
   CachedStatement& Cached(const std::string& statement);
+  // Its result columns as declared, after its first step (which compiles it again if its tables
+  // changed); kept with it while the connection reads one snapshot.
+  std::shared_ptr<const ResultColumns> Columns(CachedStatement& cached);
 
   std::unique_ptr<sqlite3, Closer> FDatabase;
   // Declared after the connection, so that its statements are finalized before it closes.
