@@ -16,6 +16,7 @@
 #include "data/ColumnTyping.h"
 #include "data/EngineMessages.h"
 #include "data/FieldStructure.h"
+#include "data/LiteralParameters.h"
 #include "data/ResultSetWriter.h"
 #include "data/SqliteDialect.h"
 #include "data/StatementParameters.h"
@@ -568,6 +569,32 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
     return dataSet;
   }
   DatabaseError("Tipos das colunas do resultado não puderam ser determinados", statement);
+}
+
+Variant SqliteEngine::FirstValue(const std::string& statement) {
+  const std::optional<LiteralParameters> shared = ParameterizeEqualityLiterals(statement);
+  if (!shared) return DatabaseEngine::FirstValue(statement);
+  CachedStatement* cached = nullptr;
+  try {
+    cached = &Cached(shared->Statement);
+  } catch (const Exception&) {
+    // What is wrong with the statement is said of its own text.
+    return DatabaseEngine::FirstValue(statement);
+  }
+  sqlite3* database = FDatabase.get();
+  sqlite3_stmt* handle = cached->Statement.Handle.get();
+  if (sqlite3_column_count(handle) == 0) return DatabaseEngine::FirstValue(statement);
+  const ResetOnExit reset{handle};
+  Bind(database, handle, cached->Statement.Parameters, shared->Values, statement);
+  const int result = sqlite3_step(handle);
+  if (result == SQLITE_DONE) return Variant();
+  if (result != SQLITE_ROW) DatabaseError(database, statement);
+  // Typed as a cursor types its first value.
+  const std::shared_ptr<const ResultColumns> columns = Columns(*cached);
+  const ColumnPlan& plan = columns->Plans[0];
+  const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, 0));
+  const std::optional<ColumnPlan> wider = WidenForStorage(plan, storage);
+  return ReadCell(handle, 0, wider ? *wider : plan, storage, statement);
 }
 
 std::unique_ptr<RowCursor> SqliteEngine::OpenCursor(const std::string& statement,

@@ -1,9 +1,13 @@
-// What a read-only run keeps of a statement from one run of it to the next: its compiled form
-// and its result columns, with one field structure for all its results. None of it may show in
-// a result.
+// What a read-only run keeps of a statement from one run of it to the next: its compiled form,
+// its result columns with one field structure for all its results, and for lookups, one
+// compiled statement for texts that differ only in integer literals. None of it may show in a
+// result.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "Exception.h"
+#include "data/LiteralParameters.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -95,6 +99,79 @@ TEST_F(KeptStatements, ResultsOfOneStatementAreEachTheirOwn) {
   EXPECT_EQ(Walk(*first), "ab");
   EXPECT_EQ(Walk(*second), "boutro");
   EXPECT_EQ(Walk(*run->Query(select, {10})), "ba");
+}
+
+TEST(EqualityLiterals, IntegersComparedWithEqualsBecomeParameters) {
+  const auto shared =
+      ParameterizeEqualityLiterals("select M from C where E = 12 and F=3\nand G = 'x = 4'");
+  ASSERT_TRUE(shared);
+  EXPECT_EQ(shared->Statement,
+            "select M from C where E = :literal1 and F=:literal2\nand G = 'x = 4'");
+  EXPECT_EQ(shared->Values, (std::vector<Variant>{12, 3}));
+  EXPECT_EQ(ParameterizeEqualityLiterals("select 1 from C where E = 007)")->Values,
+            (std::vector<Variant>{7}));
+  // Other comparisons and other numbers stay in the text.
+  for (const char* left : {"E <= 5", "E >= 5", "E != 5", "E == 5", "E = -5", "E = 5.0", "E = 5.",
+                           "E = 1e3", "E = 0x10", "E = 5x", "E = 99999999999999999999", "E = '5'",
+                           "E = \"5\"", "E = /* */ 5", "E -- = 5\n", "E = 5é"}) {
+    EXPECT_FALSE(ParameterizeEqualityLiterals(std::string("select 1 from C where ") + left))
+        << left;
+  }
+  // A statement with parameters of its own, or names this scanning does not read, is left whole.
+  for (const char* whole : {"E = 5 and F = :f", "E = 5 and F = ?", "E = 5 and F = ?1",
+                            "E = 5 and F = @f", "E = 5 and F = $f", "[E = 5] = 1", "`E = 5` = 1"}) {
+    EXPECT_FALSE(ParameterizeEqualityLiterals(std::string("select 1 from C where ") + whole))
+        << whole;
+  }
+}
+
+// A literal and a bound value are both without affinity: the column's affinity decides the
+// comparison the same way. Checked against the statements as written, read by a cursor.
+TEST_F(KeptStatements, LookupsThatDifferOnlyInIntegersGiveTheValuesOfTheirOwnText) {
+  const std::vector<std::string> lookups = {
+      "select NOME from A where CODIGO = 1",
+      "select NOME from A where CODIGO = 2",
+      "select NOME from A where CODIGO = 4",
+      "select NOME from A where CODIGO = 3000000000",
+      "select NOME from A where LIVRE = 1",
+      "select NOME from A where LIVRE = 2",
+      "select NOME from A where LIVRE = 02",
+      "select NOME from A where TAXA = 1",
+      "select NOME from A where VALOR = 2",
+      "select NOME from A where SIGLA = 1",
+      "select VALOR from A where CODIGO = 2",
+      "select CODIGO = 2 from A where NOME = 'b'",
+      "select NOME from A where CODIGO = 1 or CODIGO = 2 order by CODIGO desc",
+      "select NOME from A where CODIGO = 2 and TAXA = 3",
+      "select count(*) from A where CODIGO = 2 and LIVRE = 2"};
+  for (const std::string& statement : lookups) {
+    auto cursor = run->OpenCursor(statement, {});
+    const Variant expected = cursor->Next() ? cursor->Value(0) : Variant();
+    const Variant value = run->LookupValue(statement);
+    EXPECT_EQ(value.GetKind(), expected.GetKind()) << statement;
+    EXPECT_TRUE(value == expected) << statement << ": " << value.AsString();
+  }
+  EXPECT_EQ(run->LookupValue("select NOME from A where LIVRE = 1").AsString(), "a");
+  EXPECT_TRUE(run->LookupValue("select NOME from A where LIVRE = 2").IsNull());
+}
+
+TEST_F(KeptStatements, ALookupThatFailsSaysSoOfItsOwnText) {
+  const auto messageOf = [](const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const EDatabaseError& error) {
+      return std::string(error.what());
+    }
+    return std::string("no exception");
+  };
+  for (const std::string statement :
+       {"select NADA from A where CODIGO = 1", "select NOME from A where CODIGO = 1 1",
+        "select NOME from A where CODIGO = 1; select 2", "select NOME from A where CODIGO = 'a",
+        "select NOME from A where CODIGO = 1 and abs(-9223372036854775808) > 0"}) {
+    const std::string expected = messageOf([&] { run->OpenCursor(statement, {})->Next(); });
+    EXPECT_NE(expected, "no exception") << statement;
+    EXPECT_EQ(messageOf([&] { run->LookupValue(statement); }), expected);
+  }
 }
 
 }  // namespace
