@@ -79,6 +79,7 @@ class KDR_API TjClientDataSet : public TObject {
   void SetCurrentValue(int field, const Variant& value);
 
  private:
+  friend class ResultSetWriter;  // the host's engines fill their results through it
   struct Impl;
   std::unique_ptr<Impl> FImpl;
 };

@@ -114,23 +114,33 @@ std::optional<ColumnPlan> WidenForStorage(const ColumnPlan& plan, StorageClass s
 }
 
 std::optional<ColumnPlan> WidenForValue(const ColumnPlan& plan, const Variant& value) {
-  if (!plan.Declared || value.IsNull()) return std::nullopt;
-  ColumnPlan wider = plan;
-  const TFieldType type = plan.Shape.Type;
-  if (type == TFieldType::ftInteger) {
-    const std::int64_t number = value.AsInt64();
-    if (number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max()) {
-      wider.Shape.Type = TFieldType::ftLargeint;
-      return wider;
-    }
-  }
-  if (type == TFieldType::ftString && plan.Shape.Size > 0 &&
-      CharCount(value.AsBytes()) > plan.Shape.Size) {
-    // The database holds a longer text than declared: keep all of it.
-    wider.Shape.Size = 0;
-    return wider;
-  }
+  if (value.IsNull()) return std::nullopt;
+  if (plan.Shape.Type == TFieldType::ftInteger) return WidenForInteger(plan, value.AsInt64());
+  if (plan.Shape.Type == TFieldType::ftString) return WidenForText(plan, value.AsBytes());
   return std::nullopt;
+}
+
+std::optional<ColumnPlan> WidenForInteger(const ColumnPlan& plan, std::int64_t value) {
+  if (!plan.Declared || plan.Shape.Type != TFieldType::ftInteger ||
+      (value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max())) {
+    return std::nullopt;
+  }
+  ColumnPlan wider = plan;
+  wider.Shape.Type = TFieldType::ftLargeint;
+  return wider;
+}
+
+std::optional<ColumnPlan> WidenForText(const ColumnPlan& plan, std::string_view text) {
+  const int size = plan.Shape.Size;
+  // A text of no more bytes than the size has no more characters either.
+  if (!plan.Declared || plan.Shape.Type != TFieldType::ftString || size <= 0 ||
+      text.size() <= static_cast<std::size_t>(size) || CharCount(std::string(text)) <= size) {
+    return std::nullopt;
+  }
+  // The database holds a longer text than declared: keep all of it.
+  ColumnPlan wider = plan;
+  wider.Shape.Size = 0;
+  return wider;
 }
 
 std::vector<std::string> UniqueColumnNames(const std::vector<std::string>& names) {

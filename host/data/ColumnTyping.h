@@ -3,8 +3,10 @@
 // first chosen is widened (see Widen), and the query is read again with the wider type.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Variant.h"
@@ -30,6 +32,9 @@ std::optional<ColumnPlan> WidenForStorage(const ColumnPlan& plan, StorageClass s
 // The plan a declared column needs to hold `value` without loss (an integer beyond 32 bits, a
 // text longer than declared); nothing when it can.
 std::optional<ColumnPlan> WidenForValue(const ColumnPlan& plan, const Variant& value);
+// The same for an integer, and for a text, read as the plan types them.
+std::optional<ColumnPlan> WidenForInteger(const ColumnPlan& plan, std::int64_t value);
+std::optional<ColumnPlan> WidenForText(const ColumnPlan& plan, std::string_view text);
 
 // Result column names made unique the way the host does ("CODIGO", "CODIGO_1"); a column
 // without a name is "COLUNAn".

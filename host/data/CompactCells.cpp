@@ -45,22 +45,38 @@ int ThreeWay(T x, T y) {
 
 }  // namespace
 
-std::uint32_t CompactCells::Intern(const std::string& text) {
-  if (auto found = FTextIndex.find(text); found != FTextIndex.end()) return found->second;
-  if (FTexts.size() >= std::numeric_limits<std::uint32_t>::max()) {
+std::uint32_t CompactCells::Intern(std::string_view text) {
+  if (!FTexts) FTexts.emplace();
+  std::deque<std::string>& texts = *FTexts;
+  if (!FTextIndex.empty()) {
+    if (auto found = FTextIndex.find(text); found != FTextIndex.end()) return found->second;
+  } else {
+    for (std::size_t kept = 0; kept < texts.size(); ++kept) {
+      if (texts[kept] == text) return static_cast<std::uint32_t>(kept);
+    }
+  }
+  if (texts.size() >= std::numeric_limits<std::uint32_t>::max()) {
     throw Exception("Textos demais no conjunto de dados");
   }
-  const auto index = static_cast<std::uint32_t>(FTexts.size());
-  FTextIndex.emplace(FTexts.emplace_back(text), index);
+  const auto index = static_cast<std::uint32_t>(texts.size());
+  const std::string& kept = texts.emplace_back(text);
+  if (!FTextIndex.empty()) {
+    FTextIndex.emplace(kept, index);
+  } else if (texts.size() == kTextsWithoutIndex) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      FTextIndex.emplace(texts[i], static_cast<std::uint32_t>(i));
+    }
+  }
   return index;
 }
 
 CompactCells::Packed CompactCells::Wide(std::uint8_t kind, std::uint64_t bits) {
-  if (FWide.size() >= std::numeric_limits<std::uint32_t>::max()) {
+  if (!FWide) FWide.emplace();
+  if (FWide->size() >= std::numeric_limits<std::uint32_t>::max()) {
     throw Exception("Valores demais no conjunto de dados");
   }
-  FWide.push_back(bits);
-  return {static_cast<std::uint8_t>(kind | kWide), static_cast<std::uint32_t>(FWide.size() - 1)};
+  FWide->push_back(bits);
+  return {static_cast<std::uint8_t>(kind | kWide), static_cast<std::uint32_t>(FWide->size() - 1)};
 }
 
 CompactCells::Packed CompactCells::Number(std::uint8_t kind, std::int64_t whole) {
@@ -116,13 +132,30 @@ void CompactCells::Store(std::size_t cell, Packed packed) {
   block.Payloads[cell % kBlockCells] = packed.Payload;
 }
 
-void CompactCells::Append(const Variant& value, int decimalScale) {
-  const Packed packed = Pack(value, decimalScale);
+void CompactCells::Push(Packed packed) {
   if (FSize == FBlocks.size() * kBlockCells) FBlocks.emplace_back();
   Block& last = FBlocks.back();
+  if (last.Kinds.size() == last.Kinds.capacity()) {
+    const std::size_t capacity =
+        std::min(kBlockCells, std::max(kFirstBlockCells, 2 * last.Kinds.capacity()));
+    last.Kinds.reserve(capacity);
+    last.Payloads.reserve(capacity);
+  }
   last.Kinds.push_back(packed.Kind);
   last.Payloads.push_back(packed.Payload);
   ++FSize;
+}
+
+void CompactCells::Append(const Variant& value, int decimalScale) {
+  Push(Pack(value, decimalScale));
+}
+
+void CompactCells::AppendInteger(std::int64_t value) {
+  Push(Number(KindByte(Kind::Integer), value));
+}
+
+void CompactCells::AppendText(std::string_view text) {
+  Push({KindByte(Kind::Text), Intern(text)});
 }
 
 void CompactCells::Set(std::size_t cell, const Variant& value, int decimalScale) {
@@ -130,17 +163,17 @@ void CompactCells::Set(std::size_t cell, const Variant& value, int decimalScale)
 }
 
 std::int64_t CompactCells::WholeAt(std::size_t cell) const {
-  if ((KindAt(cell) & kWide) != 0) return static_cast<std::int64_t>(FWide[PayloadAt(cell)]);
+  if ((KindAt(cell) & kWide) != 0) return static_cast<std::int64_t>((*FWide)[PayloadAt(cell)]);
   return static_cast<std::int32_t>(PayloadAt(cell));
 }
 
 double CompactCells::DoubleAt(std::size_t cell) const {
-  if ((KindAt(cell) & kWide) != 0) return std::bit_cast<double>(FWide[PayloadAt(cell)]);
+  if ((KindAt(cell) & kWide) != 0) return std::bit_cast<double>((*FWide)[PayloadAt(cell)]);
   return static_cast<double>(static_cast<std::int32_t>(PayloadAt(cell)));
 }
 
 const std::string& CompactCells::Text(std::size_t cell) const {
-  return FTexts[PayloadAt(cell)];
+  return (*FTexts)[PayloadAt(cell)];
 }
 
 Variant CompactCells::Get(std::size_t cell) const {
@@ -202,11 +235,9 @@ void CompactCells::Clear() {
   FBlocks.clear();
   FBlocks.shrink_to_fit();
   FSize = 0;
-  FWide.clear();
-  FWide.shrink_to_fit();
+  FWide.reset();
   FTextIndex.clear();
-  FTexts.clear();
-  FTexts.shrink_to_fit();
+  FTexts.reset();
   FOthers.clear();
   FOthers.shrink_to_fit();
 }

@@ -4,12 +4,14 @@
 // shared, so that a result set and the working sets copied from it hold no heap string per
 // value. Blobs, and decimals of no fixed scale, live in a side table of values. Cells grow in
 // blocks of bounded size rather than by doubling one array, which would need up to three times
-// the data's size while it moves.
+// the data's size while it moves. A lookup's one-row result is most data sets a run makes: what
+// only a large one needs (the text index, the side stores) is made when first needed.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,6 +25,9 @@ class CompactCells {
   // `decimalScale` is the scale every decimal of the value's field has (a decimal field's
   // values are converted to it), or -1 when the field's decimals may have any scale.
   void Append(const Variant& value, int decimalScale = -1);
+  // The same for the two kinds a result set is mostly made of, without a Variant.
+  void AppendInteger(std::int64_t value);
+  void AppendText(std::string_view text);
   void Set(std::size_t cell, const Variant& value, int decimalScale = -1);
   Variant Get(std::size_t cell) const;
   // Orders two cells as Variant::Compare does (texts without regard to ASCII case when asked),
@@ -40,8 +45,13 @@ class CompactCells {
     std::uint32_t Payload;
   };
   static constexpr std::size_t kBlockCells = 16384;
-  // Only the last block grows, by doubling up to kBlockCells: a lookup's one-row result costs
-  // a few bytes, not a whole block.
+  // Only the last block grows, by doubling from kFirstBlockCells up to kBlockCells: a lookup's
+  // one-row result costs a few bytes, not a whole block, and one allocation, not one per
+  // doubling.
+  static constexpr std::size_t kFirstBlockCells = 16;
+  // Up to this many texts, a new text is compared with the kept ones in turn; from there on
+  // they are found through a hash index, built then.
+  static constexpr std::size_t kTextsWithoutIndex = 16;
   struct Block {
     std::vector<std::uint8_t> Kinds;
     std::vector<std::uint32_t> Payloads;
@@ -53,10 +63,11 @@ class CompactCells {
     return FBlocks[cell / kBlockCells].Payloads[cell % kBlockCells];
   }
   void Store(std::size_t cell, Packed packed);
+  void Push(Packed packed);
   Packed Pack(const Variant& value, int decimalScale);
   Packed Number(std::uint8_t kind, std::int64_t whole);
   Packed Wide(std::uint8_t kind, std::uint64_t bits);
-  std::uint32_t Intern(const std::string& text);
+  std::uint32_t Intern(std::string_view text);
   // The cell's integer (an integer, or a decimal's unscaled value) and its double.
   std::int64_t WholeAt(std::size_t cell) const;
   double DoubleAt(std::size_t cell) const;
@@ -64,8 +75,10 @@ class CompactCells {
 
   std::vector<Block> FBlocks;
   std::size_t FSize = 0;
-  std::deque<std::uint64_t> FWide;  // deques grow in chunks and keep their elements in place
-  std::deque<std::string> FTexts;
-  std::unordered_map<std::string_view, std::uint32_t> FTextIndex;
+  // Deques grow in chunks and keep their elements in place; made when first needed, as an
+  // empty deque already holds two allocations.
+  std::optional<std::deque<std::uint64_t>> FWide;
+  std::optional<std::deque<std::string>> FTexts;
+  std::unordered_map<std::string_view, std::uint32_t> FTextIndex;  // once kTextsWithoutIndex
   std::vector<Variant> FOthers;
 };

@@ -108,14 +108,18 @@ Variant DatabaseEngine::LookupValue(const std::string& statement) {
   // Only statements that call nothing are kept, so a statement found is one of them.
   if (auto known = FLookups.find(statement); known != FLookups.end()) return known->second;
   const bool memorable = FOneSnapshot && CallsNothing(statement);
-  // Read through a cursor: the first value is all that is wanted, not a data set of the rows.
-  std::unique_ptr<RowCursor> cursor = OpenCursor(statement, {});
-  Variant value = !cursor->Names().empty() && cursor->Next() ? cursor->Value(0) : Variant();
+  Variant value = FirstValue(statement);
   if (memorable) {
     if (FLookups.size() >= kMaxLookups) FLookups.clear();
     FLookups.emplace(statement, value);
   }
   return value;
+}
+
+Variant DatabaseEngine::FirstValue(const std::string& statement) {
+  // Read through a cursor: the first value is all that is wanted, not a data set of the rows.
+  std::unique_ptr<RowCursor> cursor = OpenCursor(statement, {});
+  return !cursor->Names().empty() && cursor->Next() ? cursor->Value(0) : Variant();
 }
 
 void HostConnection::Set(DatabaseEngine* engine) {

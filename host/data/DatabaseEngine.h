@@ -65,6 +65,9 @@ class KDR_API DatabaseEngine {
   Variant LookupValue(const std::string& statement);
 
  protected:
+  // The first column of the first row of `statement`, null when it has no row, typed as a
+  // cursor types it. The base reads it through a cursor.
+  virtual Variant FirstValue(const std::string& statement);
   // Said by a read-only engine each time its connection starts reading a snapshot of the
   // database, which it then keeps to the end of the run unless a failure forces a new one.
   bool ReadsOneSnapshot() const { return FOneSnapshot; }

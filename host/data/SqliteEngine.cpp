@@ -11,6 +11,8 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <type_traits>
+#include <utility>
 
 #include "Exception.h"
 #include "SysUtils.h"
@@ -18,6 +20,9 @@
 #include "core/NumberText.h"
 #include "data/ColumnTyping.h"
 #include "data/EngineMessages.h"
+#include "data/FieldStructure.h"
+#include "data/LiteralParameters.h"
+#include "data/ResultSetWriter.h"
 #include "data/SqliteDialect.h"
 #include "data/StatementParameters.h"
 
@@ -164,6 +169,24 @@ void Bind(sqlite3* database, sqlite3_stmt* handle, const NamedParameters& parame
   }
 }
 
+std::string_view ColumnTextView(sqlite3_stmt* handle, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle, column));
+  return text == nullptr
+             ? std::string_view()
+             : std::string_view(text,
+                                static_cast<std::size_t>(sqlite3_column_bytes(handle, column)));
+}
+
+// A text column's value as the plan reads it: CHAR padding is no part of it.
+std::string_view PlannedText(sqlite3_stmt* handle, int column, const ColumnPlan& plan) {
+  std::string_view text = ColumnTextView(handle, column);
+  if (plan.TrimPadding) {
+    const std::size_t last = text.find_last_not_of(' ');
+    text = last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+  }
+  return text;
+}
+
 // A value of the statement's current row, read where it stands.
 struct LiveCell {
   sqlite3_stmt* Handle;
@@ -171,12 +194,7 @@ struct LiveCell {
 
   std::int64_t Integer() const { return sqlite3_column_int64(Handle, Column); }
   double Real() const { return sqlite3_column_double(Handle, Column); }
-  std::string Text() const {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(Handle, Column));
-    return text == nullptr
-               ? std::string()
-               : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(Handle, Column)));
-  }
+  std::string Text() const { return std::string(ColumnTextView(Handle, Column)); }
   std::string Bytes() const {
     const auto* bytes = static_cast<const char*>(sqlite3_column_blob(Handle, Column));
     const auto size = static_cast<std::size_t>(sqlite3_column_bytes(Handle, Column));
@@ -278,6 +296,52 @@ Variant ReadCell(const Cell& cell, const ColumnPlan& plan, StorageClass storage,
   std::string text = cell.Text();
   if (plan.TrimPadding) text.erase(text.find_last_not_of(' ') + 1);
   return Variant(std::move(text));
+}
+
+bool IsIntegerField(TFieldType type) {
+  return type == TFieldType::ftInteger || type == TFieldType::ftLargeint;
+}
+bool IsTextField(TFieldType type) {
+  return type == TFieldType::ftString || type == TFieldType::ftUnknown;
+}
+
+// Reads the current row into `rows` as ReadCell types each value; integers and texts, most of a
+// result, go without a Variant. When a column's plan cannot hold its value without loss, gives
+// the column and the wider plan it needs and leaves the row unfinished. Plans that may change
+// (expressions, typed by their first value) are marked as their values are seen.
+template <typename Plans>
+std::optional<std::pair<std::size_t, ColumnPlan>> WriteRow(sqlite3_stmt* handle, Plans& plans,
+                                                           ResultSetWriter& rows,
+                                                           const std::string& statement) {
+  for (std::size_t column = 0; column < plans.size(); ++column) {
+    const ColumnPlan& plan = plans[column];
+    const int index = static_cast<int>(column);
+    const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
+    std::optional<ColumnPlan> wider = WidenForStorage(plan, storage);
+    if (wider) {
+      // (the value is not read: the row is read again with the wider plan)
+    } else if (storage == StorageClass::Null) {
+      rows.Null();
+    } else if (IsIntegerField(plan.Shape.Type) && storage == StorageClass::Integer) {
+      const auto value = static_cast<std::int64_t>(sqlite3_column_int64(handle, index));
+      wider = WidenForInteger(plan, value);
+      if (!wider) rows.Integer(value);
+    } else if (IsTextField(plan.Shape.Type)) {
+      const std::string_view text = PlannedText(handle, index, plan);
+      wider = WidenForText(plan, text);
+      if (!wider) rows.Text(text);
+    } else {
+      const Variant value = ReadCell(LiveCell{handle, index}, plan, storage, statement);
+      wider = WidenForValue(plan, value);
+      if (!wider) rows.Value(value);
+    }
+    if (wider) return std::pair{column, std::move(*wider)};
+    if constexpr (!std::is_const_v<Plans>) {
+      if (storage != StorageClass::Null) plans[column].SeenValue = true;
+    }
+  }
+  rows.EndRecord();
+  return std::nullopt;
 }
 
 std::vector<std::string> ColumnNames(sqlite3_stmt* handle) {
@@ -553,18 +617,46 @@ class SqliteCursor : public RowCursor {
   std::unique_ptr<ReadAhead> FAhead;  // once the first rows are through
 };
 
+// Reset also when a run fails half way, so that no kept statement holds the file's lock.
+struct ResetOnExit {
+  sqlite3_stmt* Handle;
+  explicit ResetOnExit(sqlite3_stmt* handle) : Handle(handle) {}
+  ResetOnExit(const ResetOnExit&) = delete;
+  ResetOnExit& operator=(const ResetOnExit&) = delete;
+  ~ResetOnExit() { sqlite3_reset(Handle); }
+};
+
 // Statements kept compiled: enough for every statement of a report, few enough that the texts
 // built with values pasted in (one per establishment) cannot pile up.
 constexpr std::size_t kCachedStatements = 32;
 
 }  // namespace
 
+// A statement's result columns as their declared types give them, with the data set structure
+// of those types.
+struct SqliteEngine::ResultColumns {
+  std::vector<ColumnPlan> Plans;
+  std::shared_ptr<const FieldStructure> Fields;
+  // Whether an expression among them is to be typed by its values.
+  bool TypedByValues = false;
+
+  explicit ResultColumns(std::vector<ColumnPlan> plans) : Plans(std::move(plans)) {
+    std::vector<FieldShape> shapes;
+    shapes.reserve(Plans.size());
+    for (const ColumnPlan& plan : Plans) {
+      shapes.push_back(plan.Shape);
+      TypedByValues = TypedByValues || !plan.Declared;
+    }
+    Fields = std::make_shared<const FieldStructure>(std::move(shapes));
+  }
+};
+
 struct SqliteEngine::CachedStatement {
   Compiled Statement;
   std::uint64_t LastUse = 0;
-  // Its columns' names and types as declared, kept while the connection reads one snapshot:
-  // the schema cannot change under it then.
-  std::optional<std::vector<ColumnPlan>> Plans;
+  // Its result columns, kept while the connection reads one snapshot: the schema cannot change
+  // under it then, and every result of the statement shares their structure.
+  std::shared_ptr<const ResultColumns> Columns;
 };
 
 SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement) {
@@ -574,7 +666,7 @@ SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement
     return *found->second;
   }
   auto compiled = std::make_unique<CachedStatement>(
-      CachedStatement{Compile(FDatabase.get(), statement), FStatementUses, std::nullopt});
+      CachedStatement{Compile(FDatabase.get(), statement), FStatementUses, nullptr});
   if (FStatements.size() >= kCachedStatements) {
     const auto oldest = std::min_element(
         FStatements.begin(), FStatements.end(),
@@ -627,6 +719,20 @@ SqliteEngine::SqliteEngine(const std::string& path, OpenMode mode) {
 
 SqliteEngine::~SqliteEngine() = default;
 
+std::shared_ptr<const SqliteEngine::ResultColumns> SqliteEngine::Columns(CachedStatement& cached) {
+  if (cached.Columns) return cached.Columns;
+  sqlite3_stmt* handle = cached.Statement.Handle.get();
+  const std::vector<std::string> names = ColumnNames(handle);
+  std::vector<ColumnPlan> plans;
+  for (std::size_t column = 0; column < names.size(); ++column) {
+    const char* declared = sqlite3_column_decltype(handle, static_cast<int>(column));
+    plans.push_back(PlanForDeclaredType(names[column], declared == nullptr ? "" : declared));
+  }
+  auto columns = std::make_shared<const ResultColumns>(std::move(plans));
+  if (ReadsOneSnapshot()) cached.Columns = columns;
+  return columns;
+}
+
 std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statement,
                                                      const std::vector<Variant>& values) {
   const std::lock_guard lock(FConnection);
@@ -634,76 +740,84 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
   CachedStatement& cached = Cached(statement);
   const Compiled& compiled = cached.Statement;
   sqlite3_stmt* handle = compiled.Handle.get();
-  // Reset also when the run fails half way, so that no kept statement holds the file's lock.
-  struct ResetOnExit {
-    sqlite3_stmt* Handle;
-    ~ResetOnExit() { sqlite3_reset(Handle); }
-  } reset{handle};
+  const ResetOnExit reset{handle};
   Bind(database, handle, compiled.Parameters, values, statement);
   // The first step comes before the columns are read: a kept statement whose tables changed
   // is compiled again by it, and only then are its columns the current ones.
   int result = sqlite3_step(handle);
 
-  std::vector<ColumnPlan> plans;
-  if (cached.Plans) {
-    plans = *cached.Plans;
-  } else {
-    const std::vector<std::string> names = ColumnNames(handle);
-    for (std::size_t column = 0; column < names.size(); ++column) {
-      const char* declared = sqlite3_column_decltype(handle, static_cast<int>(column));
-      plans.push_back(PlanForDeclaredType(names[column], declared == nullptr ? "" : declared));
-    }
-    if (ReadsOneSnapshot()) cached.Plans = plans;
+  const std::shared_ptr<const ResultColumns> columns = Columns(cached);
+  if (columns->Plans.empty()) {
+    // A statement without result columns: it runs, and its result is a closed data set.
+    while (result == SQLITE_ROW) result = sqlite3_step(handle);
+    if (result != SQLITE_DONE) DatabaseError(database, statement);
+    return std::make_unique<TjClientDataSet>();
   }
 
   // Rows go straight into the data set. When a value does not fit its column's type (an
   // expression that changes storage class, a text longer than declared) the column is widened
-  // and the statement read again; each column can widen only a few times.
-  const std::size_t attempts = plans.size() * 3 + 2;
+  // and the statement read again; each column can widen only a few times. Only then, or for an
+  // expression, which a value types, are the columns this result's own.
+  std::optional<ResultColumns> own;
+  if (columns->TypedByValues) own.emplace(columns->Plans);
+  const std::size_t attempts = columns->Plans.size() * 3 + 2;
   for (std::size_t attempt = 0; attempt < attempts; ++attempt) {
-    auto dataSet = std::make_unique<TjClientDataSet>();
-    if (plans.empty()) {
-      // A statement without result columns: it runs, and its result is a closed data set.
-      while (result == SQLITE_ROW) result = sqlite3_step(handle);
-      if (result != SQLITE_DONE) DatabaseError(database, statement);
-      return dataSet;
-    }
-    for (const ColumnPlan& plan : plans) {
-      dataSet->AddFieldDef(plan.Shape.Name, plan.Shape.Type, plan.Shape.Size, plan.Shape.Precision,
-                           plan.Shape.Scale);
-    }
-    dataSet->CreateDataSet();
+    ResultSetWriter rows(own ? own->Fields : columns->Fields);
     if (attempt > 0) {
       sqlite3_reset(handle);
       result = sqlite3_step(handle);
     }
-    bool widened = false;
-    std::vector<Variant> row(plans.size());
-    for (; !widened && result == SQLITE_ROW; result = widened ? result : sqlite3_step(handle)) {
-      for (std::size_t column = 0; column < plans.size() && !widened; ++column) {
-        const int index = static_cast<int>(column);
-        const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, index));
-        std::optional<ColumnPlan> wider = WidenForStorage(plans[column], storage);
-        if (!wider) {
-          row[column] = ReadCell(LiveCell{handle, index}, plans[column], storage, statement);
-          wider = WidenForValue(plans[column], row[column]);
-        }
-        if (wider) {
-          plans[column] = *wider;
-          widened = true;
-        } else if (storage != StorageClass::Null) {
-          plans[column].SeenValue = true;
-        }
+    std::optional<std::pair<std::size_t, ColumnPlan>> wider;
+    for (; !wider && result == SQLITE_ROW; result = wider ? result : sqlite3_step(handle)) {
+      if (own && own->TypedByValues) {
+        wider = WriteRow(handle, own->Plans, rows, statement);
+      } else {
+        wider = WriteRow(handle, std::as_const(own ? own->Plans : columns->Plans), rows, statement);
       }
-      if (!widened) dataSet->AppendRecord(std::move(row));
-      row.assign(plans.size(), Variant());
     }
-    if (widened) continue;
+    if (wider) {
+      std::vector<ColumnPlan> plans = own ? std::move(own->Plans) : std::vector(columns->Plans);
+      plans[wider->first] = std::move(wider->second);
+      own.emplace(std::move(plans));
+      continue;
+    }
     if (result != SQLITE_DONE) DatabaseError(database, statement);
+    std::unique_ptr<TjClientDataSet> dataSet = rows.Finish();
     dataSet->First();
     return dataSet;
   }
   DatabaseError("Tipos das colunas do resultado não puderam ser determinados", statement);
+}
+
+Variant SqliteEngine::FirstValue(const std::string& statement) {
+  const std::optional<LiteralParameters> shared = ParameterizeEqualityLiterals(statement);
+  if (!shared) return DatabaseEngine::FirstValue(statement);
+  std::unique_lock lock(FConnection);
+  CachedStatement* cached = nullptr;
+  try {
+    cached = &Cached(shared->Statement);
+  } catch (const Exception&) {
+    // What is wrong with the statement is said of its own text.
+    lock.unlock();
+    return DatabaseEngine::FirstValue(statement);
+  }
+  sqlite3* database = FDatabase.get();
+  sqlite3_stmt* handle = cached->Statement.Handle.get();
+  if (sqlite3_column_count(handle) == 0) {
+    lock.unlock();
+    return DatabaseEngine::FirstValue(statement);
+  }
+  const ResetOnExit reset{handle};
+  Bind(database, handle, cached->Statement.Parameters, shared->Values, statement);
+  const int result = sqlite3_step(handle);
+  if (result == SQLITE_DONE) return Variant();
+  if (result != SQLITE_ROW) DatabaseError(database, statement);
+  // Typed as a cursor types its first value.
+  const std::shared_ptr<const ResultColumns> columns = Columns(*cached);
+  const ColumnPlan& plan = columns->Plans[0];
+  const auto storage = static_cast<StorageClass>(sqlite3_column_type(handle, 0));
+  const std::optional<ColumnPlan> wider = WidenForStorage(plan, storage);
+  return ReadCell(LiveCell{handle, 0}, wider ? *wider : plan, storage, statement);
 }
 
 std::unique_ptr<RowCursor> SqliteEngine::OpenCursor(const std::string& statement,

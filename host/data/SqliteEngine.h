@@ -36,14 +36,24 @@ class SqliteEngine : public DatabaseEngine {
   void Rollback() override;
   std::vector<std::string> TableNames() override;
 
+ protected:
+  // A lookup runs as the kept statement of its text with its integer literals compared with `=`
+  // bound: texts that differ only in those (one per establishment, its codes pasted in) are
+  // compiled once.
+  Variant FirstValue(const std::string& statement) override;
+
  private:
   struct Closer {
     void operator()(sqlite3* database) const;
   };
+  struct ResultColumns;
   struct CachedStatement;
   // The compiled form of `statement`, kept for the next run of the same text: a report runs
   // the same few statements once per block, and compiling them is most of their cost.
   CachedStatement& Cached(const std::string& statement);
+  // Its result columns as declared, after its first step (which compiles it again if its tables
+  // changed); kept with it while the connection reads one snapshot.
+  std::shared_ptr<const ResultColumns> Columns(CachedStatement& cached);
 
   // Held by whoever uses the connection: cursors read long results ahead on threads of their
   // own, and SQLite's own locking is off (one thread at a time is all it needs).

@@ -1,17 +1,18 @@
 #include "TjClientDataSet.h"
 
 #include <algorithm>
+#include <exception>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 
 #include "Exception.h"
 #include "SysUtils.h"
-#include "core/AsciiCase.h"
 #include "data/CompactCells.h"
 #include "data/FieldConversion.h"
+#include "data/FieldStructure.h"
+#include "data/ResultSetWriter.h"
 
 namespace {
 
@@ -50,24 +51,30 @@ std::string_view TrimmedName(std::string_view name) {
 struct TjClientDataSet::Impl {
   enum class State { Inactive, Browse, Edit, Insert };
 
-  std::vector<FieldShape> Shapes;
-  std::vector<std::unique_ptr<TField>> FieldList;
-  std::unordered_map<std::string, int, ascii_case::Hash, ascii_case::Equal> FieldsByName;
+  // The fields as declared, until the data set is created; then its structure, which the
+  // results of one kept statement share.
+  std::vector<FieldShape> Declared;
+  std::shared_ptr<const FieldStructure> Structure;
+  std::vector<TField> FieldList;  // made once, all together, and never moved
 
   // Records, row after row; a record's number is its insertion order.
   CompactCells Cells;
   std::int32_t RowCount = 0;
   // The current record's values as read through CurrentValue, each with the record it was
   // read from: fields hand out references, which must stay valid while the cursor stays.
-  mutable std::vector<Variant> RowValues;
-  mutable std::vector<std::int32_t> RowValuesRecord;
+  struct ReadValue {
+    Variant Value;
+    std::int32_t Record = -1;
+  };
+  mutable std::vector<ReadValue> RowValues;
 
   std::map<std::string, std::pair<std::string, IndexKey>> NamedIndexes;  // by upper-case name
   std::optional<IndexKey> CurrentIndex;                                  // none: insertion order
   std::string CurrentIndexFieldNames;
 
-  // Record numbers in the current order. The first SortedCount are in order; records appended
-  // after them are merged in when the order is next needed, so bulk appends stay linear.
+  // Record numbers in the current index's order. The first SortedCount are in order; records
+  // appended after them are merged in when the order is next needed, so bulk appends stay
+  // linear. Without an index the order is the records' own and Order stays empty.
   std::vector<std::int32_t> Order;
   std::size_t SortedCount = 0;
   bool NeedsFullSort = false;
@@ -79,7 +86,7 @@ struct TjClientDataSet::Impl {
   std::size_t RangeStop = 0;
 
   std::int32_t CurrentRow = -1;
-  std::size_t Position = 0;  // of CurrentRow in Order, valid while the order is
+  std::size_t Position = 0;  // of CurrentRow in the order, valid while the order is
   bool AtEof = true;
   bool AtBof = true;
 
@@ -90,32 +97,57 @@ struct TjClientDataSet::Impl {
   std::string Command;
   std::vector<Variant> CommandValues;
 
-  std::size_t Width() const { return Shapes.size(); }
+  const std::vector<FieldShape>& Shapes() const {
+    return Structure ? Structure->Shapes() : Declared;
+  }
+  std::size_t Width() const { return Shapes().size(); }
   std::size_t CellIndex(std::int32_t row, std::size_t field) const {
     return static_cast<std::size_t>(row) * Width() + field;
   }
   Variant Cell(std::int32_t row, std::size_t field) const {
     return Cells.Get(CellIndex(row, field));
   }
-  void ForgetRowValues() { RowValuesRecord.assign(Width(), -1); }
+  void ForgetRowValues() {
+    for (ReadValue& value : RowValues) value.Record = -1;
+  }
   // Values reach the cells converted to their field's type: a decimal field's all have its
   // scale.
   int DecimalScale(std::size_t field) const {
-    return Shapes[field].Type == TFieldType::ftFMTBcd ? Shapes[field].Scale : -1;
+    const FieldShape& shape = Shapes()[field];
+    return shape.Type == TFieldType::ftFMTBcd ? shape.Scale : -1;
   }
-  bool Dirty() const { return NeedsFullSort || SortedCount != Order.size(); }
+  std::size_t OrderSize() const { return CurrentIndex ? Order.size() : RowCount; }
+  std::int32_t RowAt(std::size_t position) const {
+    return CurrentIndex ? Order[position] : static_cast<std::int32_t>(position);
+  }
+  bool Dirty() const { return CurrentIndex && (NeedsFullSort || SortedCount != Order.size()); }
+
+  // Fields and their by-name index come from `structure`; the data set is open, empty.
+  void Open(TjClientDataSet& self, std::shared_ptr<const FieldStructure> structure) {
+    Structure = std::move(structure);
+    const std::vector<FieldShape>& shapes = Structure->Shapes();
+    FieldList.reserve(shapes.size());
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+      const FieldShape& shape = shapes[i];
+      FieldList.emplace_back(self, static_cast<int>(i), shape.Name, shape.Type, shape.Size,
+                             shape.Precision, shape.Scale);
+    }
+    RowValues.resize(shapes.size());
+    CurrentState = State::Browse;
+  }
 
   void CheckActive() const {
     if (CurrentState == State::Inactive) throw Exception("O conjunto de dados não está aberto");
   }
 
   int FieldIndexOrThrow(const std::string& name) const {
-    const auto found = FieldsByName.find(TrimmedName(name));
-    if (found != FieldsByName.end()) return found->second;
+    if (Structure) {
+      if (const int found = Structure->Find(TrimmedName(name)); found >= 0) return found;
+    }
     // Indexes may be declared with the field definitions, before the data set is created.
     if (CurrentState == State::Inactive) {
-      for (std::size_t i = 0; i < Shapes.size(); ++i) {
-        if (SameText(Shapes[i].Name, Trim(name))) return static_cast<int>(i);
+      for (std::size_t i = 0; i < Declared.size(); ++i) {
+        if (SameText(Declared[i].Name, Trim(name))) return static_cast<int>(i);
       }
     }
     throw Exception("Campo não encontrado: " + name);
@@ -178,7 +210,7 @@ struct TjClientDataSet::Impl {
     std::vector<Variant> converted;
     for (std::size_t k = 0; k < keys.size(); ++k) {
       converted.push_back(
-          ConvertKeyForField(keys[k], Shapes[static_cast<std::size_t>(CurrentIndex->Fields[k])]));
+          ConvertKeyForField(keys[k], Shapes()[static_cast<std::size_t>(CurrentIndex->Fields[k])]));
     }
     return converted;
   }
@@ -201,7 +233,7 @@ struct TjClientDataSet::Impl {
   void ComputeRange() {
     if (!HasRange) {
       RangeBegin = 0;
-      RangeStop = Order.size();
+      RangeStop = OrderSize();
       return;
     }
     RangeBegin = LowerBound(0, Order.size(), RangeStart);
@@ -248,15 +280,19 @@ struct TjClientDataSet::Impl {
       return;
     }
     Position = RangeBegin;
-    CurrentRow = Order[Position];
+    CurrentRow = RowAt(Position);
     AtEof = false;
   }
 
   void Reorder() {
+    Order.clear();
+    SortedCount = 0;
     NeedsFullSort = CurrentIndex.has_value();
-    if (!CurrentIndex) {
+    if (CurrentIndex) {
+      Order.resize(static_cast<std::size_t>(RowCount));
       for (std::size_t i = 0; i < Order.size(); ++i) Order[i] = static_cast<std::int32_t>(i);
-      SortedCount = Order.size();
+    } else {
+      Order.shrink_to_fit();
     }
     HasRange = false;
     ComputeRange();
@@ -271,16 +307,24 @@ struct TjClientDataSet::Impl {
   }
 
   void StoreRow(std::vector<Variant> values) {
-    if (RowCount == INT32_MAX) throw Exception("Conjunto de dados cheio");
+    CheckRoom();
     for (std::size_t field = 0; field < values.size(); ++field) {
       Cells.Append(values[field], DecimalScale(field));
     }
+    RowStored();
+  }
+
+  void CheckRoom() const {
+    if (RowCount == INT32_MAX) throw Exception("Conjunto de dados cheio");
+  }
+
+  // A record's cells were appended: it takes its place in the order and becomes current.
+  void RowStored() {
     const std::int32_t row = RowCount++;
-    Order.push_back(row);
-    if (!CurrentIndex) SortedCount = Order.size();
+    if (CurrentIndex) Order.push_back(row);
     CurrentRow = row;
     if (!Dirty()) {
-      Position = Order.size() - 1;
+      Position = OrderSize() - 1;
       ComputeRange();
       if (Position < RangeBegin || Position >= RangeStop) MoveToFirst();
     }
@@ -297,25 +341,17 @@ void TjClientDataSet::AddFieldDef(const std::string& name, TFieldType type, int 
     throw Exception("Campos só podem ser definidos antes de criar o conjunto de dados");
   }
   if (TrimmedName(name).empty()) throw Exception("Campo sem nome");
-  for (const FieldShape& shape : FImpl->Shapes) {
+  for (const FieldShape& shape : FImpl->Declared) {
     if (SameText(shape.Name, name)) throw Exception("Campo duplicado: " + name);
   }
-  FImpl->Shapes.push_back({name, type, size, precision, scale});
+  FImpl->Declared.push_back({name, type, size, precision, scale});
 }
 
 void TjClientDataSet::CreateDataSet() {
   if (FImpl->CurrentState != Impl::State::Inactive) return;
-  if (FImpl->Shapes.empty()) throw Exception("O conjunto de dados não tem campos");
-  for (std::size_t i = 0; i < FImpl->Shapes.size(); ++i) {
-    const FieldShape& shape = FImpl->Shapes[i];
-    FImpl->FieldList.push_back(std::make_unique<TField>(*this, static_cast<int>(i), shape.Name,
-                                                        shape.Type, shape.Size, shape.Precision,
-                                                        shape.Scale));
-    FImpl->FieldsByName.emplace(shape.Name, static_cast<int>(i));
-  }
-  FImpl->RowValues.resize(FImpl->Width());
-  FImpl->ForgetRowValues();
-  FImpl->CurrentState = Impl::State::Browse;
+  if (FImpl->Declared.empty()) throw Exception("O conjunto de dados não tem campos");
+  FImpl->Open(*this, std::make_shared<const FieldStructure>(std::move(FImpl->Declared)));
+  FImpl->Declared = {};
 }
 
 bool TjClientDataSet::Active() const {
@@ -331,13 +367,13 @@ TField& TjClientDataSet::Fields(int index) {
     throw Exception("Campo de índice " + std::to_string(index) + " não existe (o conjunto tem " +
                     std::to_string(FieldCount()) + " campos)");
   }
-  return *FImpl->FieldList[static_cast<std::size_t>(index)];
+  return FImpl->FieldList[static_cast<std::size_t>(index)];
 }
 
 TField* TjClientDataSet::FindField(const std::string& name) {
-  const auto found = FImpl->FieldsByName.find(TrimmedName(name));
-  if (found == FImpl->FieldsByName.end()) return nullptr;
-  return FImpl->FieldList[static_cast<std::size_t>(found->second)].get();
+  if (!FImpl->Structure) return nullptr;
+  const int found = FImpl->Structure->Find(TrimmedName(name));
+  return found < 0 ? nullptr : &FImpl->FieldList[static_cast<std::size_t>(found)];
 }
 
 TField& TjClientDataSet::FieldByName(const std::string& name) {
@@ -413,7 +449,7 @@ void TjClientDataSet::Last() {
     return;
   }
   d.Position = d.RangeStop - 1;
-  d.CurrentRow = d.Order[d.Position];
+  d.CurrentRow = d.RowAt(d.Position);
   d.AtBof = false;
 }
 
@@ -427,7 +463,7 @@ void TjClientDataSet::Next() {
     d.AtEof = true;
     return;
   }
-  d.CurrentRow = d.Order[++d.Position];
+  d.CurrentRow = d.RowAt(++d.Position);
   d.AtEof = false;
 }
 
@@ -441,7 +477,7 @@ void TjClientDataSet::Prior() {
     d.AtBof = true;
     return;
   }
-  d.CurrentRow = d.Order[--d.Position];
+  d.CurrentRow = d.RowAt(--d.Position);
   d.AtBof = false;
 }
 
@@ -531,7 +567,7 @@ void TjClientDataSet::AppendRecord(std::vector<Variant> values) {
   }
   values.resize(d.Width());
   for (std::size_t field = 0; field < d.Width(); ++field) {
-    values[field] = ConvertForField(values[field], d.Shapes[field]);
+    values[field] = ConvertForField(values[field], d.Shapes()[field]);
   }
   d.StoreRow(std::move(values));
 }
@@ -564,9 +600,9 @@ bool TjClientDataSet::FindKey(const std::vector<Variant>& keys) {
   Impl& d = *FImpl;
   d.EnsureOrder();
   const std::size_t at = d.LowerBound(d.RangeBegin, d.RangeStop, converted);
-  if (at == d.RangeStop || d.CompareRowToKeys(d.Order[at], converted) != 0) return false;
+  if (at == d.RangeStop || d.CompareRowToKeys(d.RowAt(at), converted) != 0) return false;
   d.Position = at;
-  d.CurrentRow = d.Order[at];
+  d.CurrentRow = d.RowAt(at);
   d.AtEof = d.AtBof = false;
   return true;
 }
@@ -607,11 +643,12 @@ const Variant& TjClientDataSet::CurrentValue(int field) const {
   }
   if (d.CurrentRow < 0) return null;
   const auto index = static_cast<std::size_t>(field);
-  if (d.RowValuesRecord[index] != d.CurrentRow) {
-    d.RowValues[index] = d.Cell(d.CurrentRow, index);
-    d.RowValuesRecord[index] = d.CurrentRow;
+  Impl::ReadValue& read = d.RowValues[index];
+  if (read.Record != d.CurrentRow) {
+    read.Value = d.Cell(d.CurrentRow, index);
+    read.Record = d.CurrentRow;
   }
-  return d.RowValues[index];
+  return read.Value;
 }
 
 void TjClientDataSet::SetCurrentValue(int field, const Variant& value) {
@@ -621,8 +658,60 @@ void TjClientDataSet::SetCurrentValue(int field, const Variant& value) {
   }
   if (d.CurrentState != Impl::State::Insert && d.CurrentState != Impl::State::Edit) {
     throw Exception("O conjunto de dados não está em edição ou inserção (campo " +
-                    d.Shapes[static_cast<std::size_t>(field)].Name + ")");
+                    d.Shapes()[static_cast<std::size_t>(field)].Name + ")");
   }
   d.Buffer[static_cast<std::size_t>(field)] =
-      ConvertForField(value, d.Shapes[static_cast<std::size_t>(field)]);
+      ConvertForField(value, d.Shapes()[static_cast<std::size_t>(field)]);
+}
+
+ResultSetWriter::ResultSetWriter(std::shared_ptr<const FieldStructure> fields)
+    : FDataSet(std::make_unique<TjClientDataSet>()) {
+  FDataSet->FImpl->Open(*FDataSet, std::move(fields));
+}
+
+ResultSetWriter::~ResultSetWriter() = default;
+
+void ResultSetWriter::Null() {
+  FDataSet->FImpl->Cells.Append(Variant());
+  ++FField;
+}
+
+void ResultSetWriter::Integer(std::int64_t value) {
+  FDataSet->FImpl->Cells.AppendInteger(value);
+  ++FField;
+}
+
+void ResultSetWriter::Text(std::string_view value) {
+  FDataSet->FImpl->Cells.AppendText(value);
+  ++FField;
+}
+
+void ResultSetWriter::Value(const Variant& value) {
+  TjClientDataSet::Impl& d = *FDataSet->FImpl;
+  Variant converted;
+  try {
+    converted = ConvertForField(value, d.Shapes()[FField]);
+  } catch (const Exception&) {
+    // Said when the record ends, as AppendRecord would say it: after the values that follow
+    // were read, and only of a record the engine does not read again.
+    if (!FFailure) FFailure = std::current_exception();
+  }
+  d.Cells.Append(converted, d.DecimalScale(FField));
+  ++FField;
+}
+
+void ResultSetWriter::EndRecord() {
+  if (FFailure) std::rethrow_exception(FFailure);
+  TjClientDataSet::Impl& d = *FDataSet->FImpl;
+  if (FField != d.Width()) {
+    throw Exception("Registro com " + std::to_string(FField) + " valores para " +
+                    std::to_string(d.Width()) + " campos");
+  }
+  d.CheckRoom();
+  d.RowStored();
+  FField = 0;
+}
+
+std::unique_ptr<TjClientDataSet> ResultSetWriter::Finish() {
+  return std::move(FDataSet);
 }

@@ -126,6 +126,21 @@ TEST(DataSetIndexes, AscendingIndexKeepsEqualKeysInInsertionOrder) {
   EXPECT_EQ(Walk(*set), "cabxd");
 }
 
+TEST(DataSetIndexes, DroppingAnIndexGivesBackInsertionOrderWithRecordsAddedUnderIt) {
+  auto set = CodesAndNames();
+  set->SetIndexFieldNames("Codigo");
+  set->AppendRecord({0, "z"});
+  EXPECT_EQ(Walk(*set), "zaxbcd");
+  set->SetIndexFieldNames("");
+  EXPECT_EQ(Walk(*set), "cabxdz");
+  set->Last();
+  EXPECT_EQ(set->RecNo(), 6);
+  set->AppendRecord({2, "y"});
+  EXPECT_EQ(set->RecNo(), 7);
+  set->SetIndexFieldNames("Codigo");
+  EXPECT_EQ(Walk(*set), "zaxbycd");
+}
+
 TEST(DataSetIndexes, DescendingIndexStillKeepsEqualKeysInInsertionOrder) {
   auto set = CodesAndNames();
   set->AddIndex("ixDesc", "Codigo", TjClientDataSet::ixDescending);
@@ -352,6 +367,33 @@ TEST(DataSetEditing, RecordsKeepEveryKindAndSizeOfValueAndOwnTheirTexts) {
   set.SetIndexFieldNames("Valor");
   set.First();
   EXPECT_EQ(set.FieldByName("Valor").AsString(), "-9999999999,99");
+}
+
+// Equal texts are kept once: found among the few kept ones in turn, and through an index of
+// them once there are more. Each record must read back its own text either way, also after
+// the data set was emptied and filled again.
+TEST(DataSetEditing, TextsReadBackAndSortWhetherFewOrMany) {
+  TjClientDataSet set;
+  set.AddFieldDef("Nome", TFieldType::ftString);
+  set.CreateDataSet();
+  const auto name = [](int i) { return "nome " + std::to_string(i % 30); };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 90; ++i) set.AppendRecord({name(i)});
+    int i = 0;
+    for (set.First(); !set.Eof(); set.Next(), ++i) {
+      ASSERT_EQ(set.FieldByName("Nome").AsString(), name(i)) << round;
+    }
+    EXPECT_EQ(i, 90);
+    set.SetIndexFieldNames("Nome");
+    ASSERT_TRUE(set.FindKey({"nome 29"}));
+    EXPECT_EQ(set.RecNo(), 67);  // 22 names sort before it (0, 1, 10 to 19, 2, 20 to 28), 3 each
+    set.Next();
+    set.Next();
+    set.Next();
+    EXPECT_EQ(set.FieldByName("Nome").AsString(), "nome 3");
+    set.SetIndexFieldNames("");
+    set.EmptyDataSet();
+  }
 }
 
 TEST(DataSetScale, AMillionRecordsIndexAndSearchQuickly) {
