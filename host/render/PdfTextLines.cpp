@@ -182,6 +182,7 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
   hb_font_t* font = pango_font_get_hb_font(lines.Primary.get());
   if (lines.Kinds.empty()) lines.Kinds.resize(kCharacterKinds, CharacterKind::Unknown);
   bool latin = false;
+  bool figures = true;
   const char* at = text.data();
   const char* const end = text.data() + text.size();
   while (at < end) {
@@ -201,8 +202,25 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
     }
     if (kind == CharacterKind::Unusable) return false;
     latin = latin || kind == CharacterKind::Latin;
+    figures = figures && FigureShaping::IsFigure(*at);
     at = g_utf8_next_char(at);
   }
+  if (figures && SetFigures(text, lines, font)) {
+    TakeShaped(text, FFigureGlyphs.data(), FFigurePositions.data(), FFigureGlyphs.size(), lines,
+               line);
+    return true;
+  }
+  hb_buffer_t* buffer = FBuffer.get();
+  HarfBuzzShape(text, latin, lines, font);
+  unsigned count = 0;
+  const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
+  const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, nullptr);
+  TakeShaped(text, infos, positions, count, lines, line);
+  return true;
+}
+
+void PdfTextLines::HarfBuzzShape(std::string_view text, bool latin, const FontLines& lines,
+                                 hb_font_t* font) {
   // The buffer as Pango's shaper sets it up for a line that is one item: left to right, the
   // common characters taking the script of the letters around them, the context's language,
   // one cluster per character, Pango's empty glyph for what is not drawn.
@@ -218,14 +236,38 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
   const int length = static_cast<int>(text.size());
   hb_buffer_add_utf8(buffer, text.data(), length, 0, length);
   hb_shape(font, buffer, lines.Features.data(), static_cast<unsigned>(lines.Features.size()));
+}
 
-  unsigned count = 0;
-  const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
-  const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, nullptr);
+bool PdfTextLines::SetFigures(std::string_view text, FontLines& lines, hb_font_t* font) {
+  // Small documents never pay for learning the font.
+  if (lines.FigureState == FigureUse::Unusable || ++lines.FigureLines < kFigureLinesToLearn) {
+    return false;
+  }
+  if (lines.FigureState == FigureUse::Unknown) {
+    const bool learned =
+        lines.Figures.Learn([&](std::string_view figures, std::vector<hb_glyph_info_t>& glyphs,
+                                std::vector<hb_glyph_position_t>& positions) {
+          HarfBuzzShape(figures, false, lines, font);
+          unsigned count = 0;
+          const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(FBuffer.get(), &count);
+          const hb_glyph_position_t* shaped = hb_buffer_get_glyph_positions(FBuffer.get(), nullptr);
+          glyphs.assign(infos, infos + count);
+          positions.assign(shaped, shaped + count);
+        });
+    lines.FigureState = learned ? FigureUse::Usable : FigureUse::Unusable;
+    if (!learned) return false;
+  }
+  lines.Figures.Set(text, FFigureGlyphs, FFigurePositions);
+  return true;
+}
+
+void PdfTextLines::TakeShaped(std::string_view text, const hb_glyph_info_t* infos,
+                              const hb_glyph_position_t* positions, std::size_t count,
+                              const FontLines& lines, Line& line) {
   FShaped.resize(count);
   int width = 0;
   std::size_t clusterStart = 0;  // the first glyph of the current cluster
-  for (unsigned index = 0; index < count; ++index) {
+  for (std::size_t index = 0; index < count; ++index) {
     ShapedGlyph& glyph = FShaped[index];
     glyph = {infos[index].codepoint,
              positions[index].x_advance,
@@ -249,7 +291,6 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
   line.Height = lines.Height;
   int x = 0;
   AddRuns(lines.Primary.get(), x, lines.Baseline, line);
-  return true;
 }
 
 void PdfTextLines::AddRuns(PangoFont* pangoFont, int& x, double baseline, Line& line) {

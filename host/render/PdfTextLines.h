@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "TFont.h"
+#include "render/FigureShaping.h"
 #include "render/PangoText.h"
 #include "render/PdfFontSet.h"
 
@@ -52,6 +53,15 @@ class PdfTextLines {
   // common punctuation): a whole layout would come to the same glyphs at several times the
   // cost. False when the text needs the layout.
   bool ShapeSimple(std::string_view text, FontLines& lines, Line& line);
+  // Shapes `text` into FBuffer as Pango would, with the settings of the simple path.
+  void HarfBuzzShape(std::string_view text, bool latin, const FontLines& lines, hb_font_t* font);
+  // Sets a line of figures into FFigureGlyphs and FFigurePositions without shaping it, once the
+  // font has been learned; false when it must be shaped.
+  bool SetFigures(std::string_view text, FontLines& lines, hb_font_t* font);
+  // Makes `line` of the glyphs shaped for `text`.
+  void TakeShaped(std::string_view text, const hb_glyph_info_t* infos,
+                  const hb_glyph_position_t* positions, std::size_t count, const FontLines& lines,
+                  Line& line);
   // The runs of the line laid out in `layout`.
   void SlowShape(PangoLayout* layout, Line& line);
   // Appends the runs of the glyphs in FShaped, set in `font` from `x` on.
@@ -99,6 +109,9 @@ class PdfTextLines {
     void operator()(hb_buffer_t* buffer) const { hb_buffer_destroy(buffer); }
   };
   enum class CharacterKind : std::uint8_t { Unknown, Latin, Common, Unusable };
+  enum class FigureUse : std::uint8_t { Unknown, Usable, Unusable };
+  // Lines of figures a font shapes before it is learned (a few milliseconds).
+  static constexpr std::size_t kFigureLinesToLearn = 1000;
   // Past the last character the simple path takes.
   static constexpr gunichar kCharacterKinds = 0x20C1;
   struct FontLines {
@@ -112,6 +125,10 @@ class PdfTextLines {
     std::vector<hb_feature_t> Features;
     // What the simple path makes of each character below kCharacterKinds, found once.
     std::vector<CharacterKind> Kinds;
+    // Lines of figures met, and whether they can be set without shaping.
+    std::size_t FigureLines = 0;
+    FigureUse FigureState = FigureUse::Unknown;
+    FigureShaping Figures;
   };
 
   PdfFontSet& FFonts;
@@ -119,6 +136,8 @@ class PdfTextLines {
   std::unique_ptr<hb_buffer_t, HbBufferDestroy> FBuffer;
   hb_language_t FLanguage;
   std::vector<ShapedGlyph> FShaped;
+  std::vector<hb_glyph_info_t> FFigureGlyphs;
+  std::vector<hb_glyph_position_t> FFigurePositions;
   std::vector<FontLines> FByFont;
   std::size_t FLastFont = 0;
 };

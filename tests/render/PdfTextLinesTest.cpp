@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "render/FigureShaping.h"
 #include "render/PdfFile.h"
 #include "render/PdfFontSet.h"
 
@@ -64,6 +66,56 @@ TEST_F(PdfTextLinesTest, PlainLinesAreSetAsTheLayoutSetsThem) {
   for (const TFont& font : fonts) {
     for (const std::string& text : texts) ExpectSameAsLayout(text, font);
   }
+}
+
+TEST_F(PdfTextLinesTest, LinesOfFiguresAreSetAsTheLayoutSetsThem) {
+  // Enough distinct figures for each font to be learned, then amounts, dates, times and codes
+  // with the pairs that kern ("11", "1.", "/1") checked against the layout.
+  std::vector<TFont> fonts(4);
+  fonts[1].Bold = true;
+  fonts[2].Size = 7.5;
+  fonts[3].Family = "DejaVu Serif";
+  std::mt19937 random(7);
+  const std::string figures = "0123456789.,-/: ";
+  for (const TFont& font : fonts) {
+    for (int number = 0; number < 1100; ++number) Lines.Get(std::to_string(number) + ",00", font);
+    for (const std::string text : {"11/11/2011", "1.111.111,11", "-1,10", "17:45 - 01/12", "1"}) {
+      ExpectSameAsLayout(text, font);
+    }
+    for (int line = 0; line < 150; ++line) {
+      std::string text(1 + random() % 14, ' ');
+      for (char& figure : text) figure = figures[random() % figures.size()];
+      ExpectSameAsLayout(text, font);
+    }
+  }
+}
+
+TEST(FigureShaping, AFontThatSetsThreeFiguresOtherwiseThanItsPairsIsNotLearned) {
+  // A shaper that sets each figure alone and in pairs plainly, but narrows a colon between two
+  // figures, as a font's contextual forms may.
+  const auto shaper = [](bool contextual) {
+    return [contextual](std::string_view text, std::vector<hb_glyph_info_t>& glyphs,
+                        std::vector<hb_glyph_position_t>& positions) {
+      glyphs.assign(text.size(), hb_glyph_info_t{});
+      positions.assign(text.size(), hb_glyph_position_t{});
+      for (std::size_t at = 0; at < text.size(); ++at) {
+        glyphs[at].codepoint = static_cast<hb_codepoint_t>(text[at]);
+        glyphs[at].cluster = static_cast<std::uint32_t>(at);
+        positions[at].x_advance = 500;
+        if (contextual && text[at] == ':' && at > 0 && at + 1 < text.size()) {
+          positions[at].x_advance = 300;
+        }
+      }
+    };
+  };
+  FigureShaping plain;
+  ASSERT_TRUE(plain.Learn(shaper(false)));
+  std::vector<hb_glyph_info_t> glyphs;
+  std::vector<hb_glyph_position_t> positions;
+  plain.Set("1:2", glyphs, positions);
+  ASSERT_EQ(positions.size(), 3u);
+  EXPECT_EQ(positions[1].x_advance, 500);
+  EXPECT_FALSE(FigureShaping().Learn(shaper(true)));
 }
 
 TEST_F(PdfTextLinesTest, ACharacterOneFaceLacksTakesTheFallbackInThatFaceOnly) {
