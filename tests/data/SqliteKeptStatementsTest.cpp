@@ -8,6 +8,7 @@
 
 #include "Exception.h"
 #include "data/LiteralParameters.h"
+#include "data/SqlText.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -99,6 +100,24 @@ TEST_F(KeptStatements, ResultsOfOneStatementAreEachTheirOwn) {
   EXPECT_EQ(Walk(*first), "ab");
   EXPECT_EQ(Walk(*second), "boutro");
   EXPECT_EQ(Walk(*run->Query(select, {10})), "ba");
+}
+
+// What a read-only run may answer from memory: a statement that gives the same rows each time.
+TEST(RepeatableStatements, NoFunctionNoSubqueryNoMomentOfTheClock) {
+  for (const char* same :
+       {"select NOME from A where CODIGO = 1", "select 'now()', \"CURRENT_DATE\" from A",
+        "select X from A -- now(), current_timestamp\n", "select MY_CURRENT_DATE from A",
+        "select X from A where X = 'today is' or X = 'nowhere'"}) {
+    EXPECT_TRUE(IsRepeatable(same)) << same;
+  }
+  for (const char* changing :
+       {"select max(CODIGO) from A", "select X from A where Y in (select Z from B)",
+        "select current_timestamp from A", "select X from A where D = CURRENT_DATE",
+        "select X from A where D < current_time", "select LOCALTIMESTAMP from A",
+        "select X from A where D < 'NOW'", "select X from A where D = 'today'",
+        "select X from A where D >= 'Yesterday' and D < 'TOMORROW'"}) {
+    EXPECT_FALSE(IsRepeatable(changing)) << changing;
+  }
 }
 
 TEST(EqualityLiterals, IntegersComparedWithEqualsBecomeParameters) {
