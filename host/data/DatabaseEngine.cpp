@@ -43,21 +43,6 @@ std::unique_ptr<DatabaseEngine> OpenDatabase(const std::string& url, OpenMode mo
 
 namespace {
 
-// Whether the statement's code (literals, quoted names and comments aside) has no parenthesis:
-// no function call, no subquery, nothing whose value could change from one run of it to the next.
-bool CallsNothing(const std::string& statement) {
-  for (std::size_t at = 0; at < statement.size();) {
-    const std::size_t past = SkipSqlNonCode(statement, at);
-    if (past != at) {
-      at = past;
-      continue;
-    }
-    if (statement[at] == '(') return false;
-    ++at;
-  }
-  return true;
-}
-
 // Enough for one lookup per establishment of a large office; beyond it the memory starts over.
 constexpr std::size_t kMaxLookups = 16384;
 
@@ -105,9 +90,9 @@ std::unique_ptr<RowCursor> DatabaseEngine::OpenCursor(const std::string& stateme
 }
 
 Variant DatabaseEngine::LookupValue(const std::string& statement) {
-  // Only statements that call nothing are kept, so a statement found is one of them.
+  // Only repeatable statements are kept, so a statement found is one of them.
   if (auto known = FLookups.find(statement); known != FLookups.end()) return known->second;
-  const bool memorable = FOneSnapshot && CallsNothing(statement);
+  const bool memorable = FOneSnapshot && IsRepeatable(statement);
   Variant value = FirstValue(statement);
   if (memorable) {
     if (FLookups.size() >= kMaxLookups) FLookups.clear();

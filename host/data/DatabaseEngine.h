@@ -59,9 +59,9 @@ class KDR_API DatabaseEngine {
   virtual std::vector<std::string> TableNames() = 0;
 
   // The first column of the first row of `statement`, null when it has no row. On a connection
-  // that reads one snapshot, a lookup that calls no function gives the same value every time,
-  // and is answered from memory after the first: reports look the same few values up once per
-  // block, each with its own statement text.
+  // that reads one snapshot, a repeatable lookup (IsRepeatable: no function, no moment of the
+  // clock) gives the same value every time, and is answered from memory after the first:
+  // reports look the same few values up once per block, each with its own statement text.
   Variant LookupValue(const std::string& statement);
 
  protected:

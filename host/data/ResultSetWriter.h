@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "TjClientDataSet.h"
@@ -34,8 +36,24 @@ class ResultSetWriter {
   // The data set, open, its last record current.
   std::unique_ptr<TjClientDataSet> Finish();
 
+  // Keeps what is written from here on in a compact form, as long as it is at most one record,
+  // to be written again into another data set of the same structure (a result the engine
+  // remembers).
+  void Record();
+  // What was kept: no record or one, each value as its field holds it; nothing when more than
+  // one record was written.
+  std::optional<std::string> Recorded() const;
+  // Writes the records of a recording made with the same structure, as they were written.
+  void Replay(std::string_view recorded);
+
  private:
+  void Keep(char tag, std::string_view bytes);
+
   std::unique_ptr<TjClientDataSet> FDataSet;
   std::size_t FField = 0;
   std::exception_ptr FFailure;  // a value of the record that its field cannot take
+  bool FRecording = false;
+  bool FRecordable = true;
+  std::size_t FRecords = 0;
+  std::string FRecorded;
 };

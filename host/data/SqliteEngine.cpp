@@ -23,6 +23,7 @@
 #include "data/FieldStructure.h"
 #include "data/LiteralParameters.h"
 #include "data/ResultSetWriter.h"
+#include "data/SqlText.h"
 #include "data/SqliteDialect.h"
 #include "data/StatementParameters.h"
 
@@ -167,6 +168,45 @@ void Bind(sqlite3* database, sqlite3_stmt* handle, const NamedParameters& parame
     }
     if (result != SQLITE_OK) DatabaseError(database, statement);
   }
+}
+
+// The values as Bind hands them to SQLite, as text: equal keys are equal bindings.
+std::string BoundValuesKey(const std::vector<Variant>& values) {
+  std::string key;
+  const auto append = [&key](const auto& bytes) {
+    key.append(reinterpret_cast<const char*>(&bytes), sizeof bytes);
+  };
+  const auto appendSized = [&](const std::string& text) {
+    append(static_cast<std::uint32_t>(text.size()));
+    key += text;
+  };
+  for (const Variant& value : values) {
+    key += static_cast<char>(value.GetKind());
+    switch (value.GetKind()) {
+      case Variant::Kind::Null:
+        break;
+      case Variant::Kind::Integer:
+        append(value.AsInt64());
+        break;
+      case Variant::Kind::Boolean:
+        append(value.AsBoolean());
+        break;
+      case Variant::Kind::Float:
+        append(value.AsFloat());
+        break;
+      case Variant::Kind::Decimal:
+        appendSized(DecimalSqlText(value));
+        break;
+      case Variant::Kind::DateTime:
+        appendSized(date_text::ToIsoText(value.AsDateTime()));
+        break;
+      case Variant::Kind::Text:
+      case Variant::Kind::Blob:
+        appendSized(value.AsBytes());
+        break;
+    }
+  }
+  return key;
 }
 
 std::string_view ColumnTextView(sqlite3_stmt* handle, int column) {
@@ -630,6 +670,12 @@ struct ResetOnExit {
 // built with values pasted in (one per establishment) cannot pile up.
 constexpr std::size_t kCachedStatements = 32;
 
+// Results remembered: enough for one per establishment of a large office (about 400 bytes
+// each); beyond it the memory starts over. A result larger than a lookup's row is not kept.
+constexpr std::size_t kRememberedBytes = std::size_t{4} << 20;
+constexpr std::size_t kRememberedResultBytes = 1024;
+constexpr std::size_t kRememberedEntryBytes = 128;  // what the map takes beside key and rows
+
 }  // namespace
 
 // A statement's result columns as their declared types give them, with the data set structure
@@ -651,12 +697,24 @@ struct SqliteEngine::ResultColumns {
   }
 };
 
+// A result of at most one row, as ResultSetWriter recorded it.
+struct SqliteEngine::RememberedResult {
+  std::shared_ptr<const FieldStructure> Fields;
+  std::string Records;
+};
+
 struct SqliteEngine::CachedStatement {
   Compiled Statement;
   std::uint64_t LastUse = 0;
   // Its result columns, kept while the connection reads one snapshot: the schema cannot change
   // under it then, and every result of the statement shares their structure.
   std::shared_ptr<const ResultColumns> Columns;
+  // Whether the same values give the same rows within one snapshot (IsRepeatable), and its
+  // results of at most one row by the values they were run with: a report runs the same
+  // statement once per block, for the few establishments it meets again and again.
+  bool Repeatable = false;
+  std::unordered_map<std::string, RememberedResult> Results;
+  std::size_t RememberedBytes = 0;
 };
 
 SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement) {
@@ -665,12 +723,15 @@ SqliteEngine::CachedStatement& SqliteEngine::Cached(const std::string& statement
     found->second->LastUse = FStatementUses;
     return *found->second;
   }
-  auto compiled = std::make_unique<CachedStatement>(
-      CachedStatement{Compile(FDatabase.get(), statement), FStatementUses, nullptr});
+  auto compiled = std::make_unique<CachedStatement>();
+  compiled->Statement = Compile(FDatabase.get(), statement);
+  compiled->LastUse = FStatementUses;
+  compiled->Repeatable = IsRepeatable(statement);
   if (FStatements.size() >= kCachedStatements) {
     const auto oldest = std::min_element(
         FStatements.begin(), FStatements.end(),
         [](const auto& a, const auto& b) { return a.second->LastUse < b.second->LastUse; });
+    FRememberedBytes -= oldest->second->RememberedBytes;
     FStatements.erase(oldest);
   }
   return *FStatements.emplace(statement, std::move(compiled)).first->second;
@@ -733,11 +794,41 @@ std::shared_ptr<const SqliteEngine::ResultColumns> SqliteEngine::Columns(CachedS
   return columns;
 }
 
+void SqliteEngine::Remember(CachedStatement& cached, std::string values,
+                            std::shared_ptr<const FieldStructure> fields, std::string records) {
+  if (records.size() > kRememberedResultBytes) return;
+  const std::size_t bytes = values.size() + records.size() + kRememberedEntryBytes;
+  if (FRememberedBytes + bytes > kRememberedBytes) {
+    for (auto& kept : FStatements) {
+      kept.second->Results.clear();
+      kept.second->RememberedBytes = 0;
+    }
+    FRememberedBytes = 0;
+  }
+  cached.Results.emplace(std::move(values),
+                         RememberedResult{std::move(fields), std::move(records)});
+  cached.RememberedBytes += bytes;
+  FRememberedBytes += bytes;
+}
+
 std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statement,
                                                      const std::vector<Variant>& values) {
   const std::lock_guard lock(FConnection);
   sqlite3* database = FDatabase.get();
   CachedStatement& cached = Cached(statement);
+  // Within one snapshot, the same values give the same rows.
+  const bool remembers = cached.Repeatable && ReadsOneSnapshot();
+  std::string key;
+  if (remembers) {
+    key = BoundValuesKey(values);
+    if (const auto found = cached.Results.find(key); found != cached.Results.end()) {
+      ResultSetWriter rows(found->second.Fields);
+      rows.Replay(found->second.Records);
+      std::unique_ptr<TjClientDataSet> dataSet = rows.Finish();
+      dataSet->First();
+      return dataSet;
+    }
+  }
   const Compiled& compiled = cached.Statement;
   sqlite3_stmt* handle = compiled.Handle.get();
   const ResetOnExit reset{handle};
@@ -763,6 +854,7 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
   const std::size_t attempts = columns->Plans.size() * 3 + 2;
   for (std::size_t attempt = 0; attempt < attempts; ++attempt) {
     ResultSetWriter rows(own ? own->Fields : columns->Fields);
+    if (remembers) rows.Record();
     if (attempt > 0) {
       sqlite3_reset(handle);
       result = sqlite3_step(handle);
@@ -782,6 +874,11 @@ std::unique_ptr<TjClientDataSet> SqliteEngine::Query(const std::string& statemen
       continue;
     }
     if (result != SQLITE_DONE) DatabaseError(database, statement);
+    if (remembers) {
+      if (std::optional<std::string> records = rows.Recorded()) {
+        Remember(cached, std::move(key), own ? own->Fields : columns->Fields, std::move(*records));
+      }
+    }
     std::unique_ptr<TjClientDataSet> dataSet = rows.Finish();
     dataSet->First();
     return dataSet;

@@ -10,6 +10,7 @@
 #include "data/DatabaseEngine.h"
 
 struct sqlite3;
+class FieldStructure;
 
 class SqliteEngine : public DatabaseEngine {
  public:
@@ -21,6 +22,8 @@ class SqliteEngine : public DatabaseEngine {
   SqliteEngine& operator=(const SqliteEngine&) = delete;
 
   std::string EngineName() const override { return "sqlite"; }
+  // In a read-only run, a repeatable statement's result of at most one row is remembered by
+  // the values it was run with, and given again (a new data set of it) for the same values.
   std::unique_ptr<TjClientDataSet> Query(const std::string& statement,
                                          const std::vector<Variant>& values) override;
   // Rows are read from the statement as the cursor moves, a long result a few hundred rows
@@ -47,6 +50,7 @@ class SqliteEngine : public DatabaseEngine {
     void operator()(sqlite3* database) const;
   };
   struct ResultColumns;
+  struct RememberedResult;
   struct CachedStatement;
   // The compiled form of `statement`, kept for the next run of the same text: a report runs
   // the same few statements once per block, and compiling them is most of their cost.
@@ -54,6 +58,9 @@ class SqliteEngine : public DatabaseEngine {
   // Its result columns as declared, after its first step (which compiles it again if its tables
   // changed); kept with it while the connection reads one snapshot.
   std::shared_ptr<const ResultColumns> Columns(CachedStatement& cached);
+  // Keeps a result of the statement by the values it was run with, within a bounded memory.
+  void Remember(CachedStatement& cached, std::string values,
+                std::shared_ptr<const FieldStructure> fields, std::string records);
 
   // Held by whoever uses the connection: cursors read long results ahead on threads of their
   // own, and SQLite's own locking is off (one thread at a time is all it needs).
@@ -62,4 +69,5 @@ class SqliteEngine : public DatabaseEngine {
   // Declared after the connection, so that its statements are finalized before it closes.
   std::unordered_map<std::string, std::unique_ptr<CachedStatement>> FStatements;
   std::uint64_t FStatementUses = 0;
+  std::size_t FRememberedBytes = 0;  // of every kept statement's remembered results
 };

@@ -1,8 +1,9 @@
 #include "TjClientDataSet.h"
 
 #include <algorithm>
-#include <exception>
 #include <cstdint>
+#include <cstring>
+#include <exception>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -664,6 +665,46 @@ void TjClientDataSet::SetCurrentValue(int field, const Variant& value) {
       ConvertForField(value, d.Shapes()[static_cast<std::size_t>(field)]);
 }
 
+namespace {
+
+// A recording: each value a tag and its bytes, each record closed by kEndOfRecord.
+constexpr char kNullTag = 'N';
+constexpr char kIntegerTag = 'I';
+constexpr char kTextTag = 'T';
+constexpr char kFloatTag = 'F';
+constexpr char kDateTimeTag = 'D';
+constexpr char kBooleanTag = 'B';
+constexpr char kDecimalTag = 'M';
+constexpr char kBlobTag = 'L';
+constexpr char kEndOfRecord = 'E';
+
+template <typename T>
+std::string_view BytesOf(const T& value) {
+  return {reinterpret_cast<const char*>(&value), sizeof value};
+}
+
+template <typename T>
+T Take(std::string_view& from) {
+  T value{};
+  std::memcpy(&value, from.data(), sizeof value);
+  from.remove_prefix(sizeof value);
+  return value;
+}
+
+std::string Sized(std::string_view bytes) {
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  return std::string(BytesOf(size)).append(bytes);
+}
+
+std::string_view TakeSized(std::string_view& from) {
+  const auto size = Take<std::uint32_t>(from);
+  const std::string_view bytes = from.substr(0, size);
+  from.remove_prefix(size);
+  return bytes;
+}
+
+}  // namespace
+
 ResultSetWriter::ResultSetWriter(std::shared_ptr<const FieldStructure> fields)
     : FDataSet(std::make_unique<TjClientDataSet>()) {
   FDataSet->FImpl->Open(*FDataSet, std::move(fields));
@@ -671,17 +712,26 @@ ResultSetWriter::ResultSetWriter(std::shared_ptr<const FieldStructure> fields)
 
 ResultSetWriter::~ResultSetWriter() = default;
 
+void ResultSetWriter::Keep(char tag, std::string_view bytes) {
+  if (!FRecording) return;
+  FRecorded += tag;
+  FRecorded += bytes;
+}
+
 void ResultSetWriter::Null() {
+  Keep(kNullTag, {});
   FDataSet->FImpl->Cells.Append(Variant());
   ++FField;
 }
 
 void ResultSetWriter::Integer(std::int64_t value) {
+  Keep(kIntegerTag, BytesOf(value));
   FDataSet->FImpl->Cells.AppendInteger(value);
   ++FField;
 }
 
 void ResultSetWriter::Text(std::string_view value) {
+  if (FRecording) Keep(kTextTag, Sized(value));
   FDataSet->FImpl->Cells.AppendText(value);
   ++FField;
 }
@@ -695,6 +745,42 @@ void ResultSetWriter::Value(const Variant& value) {
     // Said when the record ends, as AppendRecord would say it: after the values that follow
     // were read, and only of a record the engine does not read again.
     if (!FFailure) FFailure = std::current_exception();
+  }
+  if (FRecording) {
+    switch (converted.GetKind()) {
+      case Variant::Kind::Null:
+        Keep(kNullTag, {});
+        break;
+      case Variant::Kind::Integer:
+        Keep(kIntegerTag, BytesOf(converted.AsInt64()));
+        break;
+      case Variant::Kind::Float:
+        Keep(kFloatTag, BytesOf(converted.AsFloat()));
+        break;
+      case Variant::Kind::DateTime:
+        Keep(kDateTimeTag, BytesOf(converted.AsDateTime().Value()));
+        break;
+      case Variant::Kind::Boolean:
+        Keep(kBooleanTag, BytesOf(converted.AsBoolean()));
+        break;
+      case Variant::Kind::Decimal: {
+        // A decimal field's values all have its scale; another field's decimal is not kept.
+        const int scale = d.DecimalScale(FField);
+        if (scale < 0) {
+          FRecordable = false;
+          break;
+        }
+        const Decimal number = converted.AsDecimal(scale);
+        Keep(kDecimalTag, std::string(BytesOf(number.Unscaled())).append(BytesOf(scale)));
+        break;
+      }
+      case Variant::Kind::Text:
+        Keep(kTextTag, Sized(converted.AsBytes()));
+        break;
+      case Variant::Kind::Blob:
+        Keep(kBlobTag, Sized(converted.AsBytes()));
+        break;
+    }
   }
   d.Cells.Append(converted, d.DecimalScale(FField));
   ++FField;
@@ -710,8 +796,62 @@ void ResultSetWriter::EndRecord() {
   d.CheckRoom();
   d.RowStored();
   FField = 0;
+  Keep(kEndOfRecord, {});
+  if (++FRecords > 1) {
+    FRecording = false;
+    FRecorded.clear();
+  }
 }
 
 std::unique_ptr<TjClientDataSet> ResultSetWriter::Finish() {
   return std::move(FDataSet);
+}
+
+void ResultSetWriter::Record() {
+  FRecording = FRecords == 0 && FField == 0;
+}
+
+std::optional<std::string> ResultSetWriter::Recorded() const {
+  if (!FRecordable || FRecords > 1) return std::nullopt;
+  return FRecorded;
+}
+
+void ResultSetWriter::Replay(std::string_view recorded) {
+  while (!recorded.empty()) {
+    const char tag = recorded.front();
+    recorded.remove_prefix(1);
+    switch (tag) {
+      case kNullTag:
+        Null();
+        break;
+      case kIntegerTag:
+        Integer(Take<std::int64_t>(recorded));
+        break;
+      case kTextTag:
+        Text(TakeSized(recorded));
+        break;
+      case kFloatTag:
+        Value(Variant(Take<double>(recorded)));
+        break;
+      case kDateTimeTag:
+        Value(Variant(TDateTime(Take<double>(recorded))));
+        break;
+      case kBooleanTag:
+        Value(Variant(Take<bool>(recorded)));
+        break;
+      case kDecimalTag: {
+        const auto unscaled = Take<std::int64_t>(recorded);
+        Value(Variant(Decimal(unscaled, Take<int>(recorded))));
+        break;
+      }
+      case kBlobTag:
+        Value(Variant(Blob{std::string(TakeSized(recorded))}));
+        break;
+      case kEndOfRecord:
+        EndRecord();
+        break;
+      default:
+        throw Exception("Gravação de resultado ilegível");
+    }
+  }
 }

@@ -1,13 +1,16 @@
 // What a read-only run keeps of a statement from one run of it to the next: its compiled form,
-// its result columns with one field structure for all its results, and for lookups, one
-// compiled statement for texts that differ only in integer literals. None of it may show in a
-// result.
+// its result columns with one field structure for all its results, its results of at most one
+// row, and for lookups, one compiled statement for texts that differ only in integer literals.
+// None of it may show in a result.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "Exception.h"
 #include "data/LiteralParameters.h"
+#include "data/SqlText.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -42,9 +45,12 @@ class KeptStatements : public ::testing::Test {
   void SetUp() override {
     db.Engine().ExecuteScript(
         "create table A (CODIGO integer, NOME varchar(5), LIVRE text, SIGLA char(4),"
-        " VALOR numeric(9,2), TAXA real);"
-        "insert into A values (2, 'b', '02', 'B ', 2, 3), (1, 'a', '1', 'A', 1.5, 1),"
-        " (3000000000, 'maior que cinco', 'x', null, null, null);");
+        " VALOR numeric(9,2), TAXA real, GRANDE bigint, DIA date, MOMENTO timestamp, FOTO blob,"
+        " ATIVO boolean);"
+        "insert into A values (2, 'b', '02', 'B ', 2, 3, 5000000000, '2026-03-01',"
+        " '2026-03-01 10:20:30', x'00ff', 1), (1, 'a', '1', 'A', 1.5, 1, null, null, null, null,"
+        " 0), (3000000000, 'maior que cinco', 'x', null, null, -0.0, null, null,"
+        " '2026-03-02 00:00:00', null, null);");
     run = OpenDatabase(db.Url(), OpenMode::ReadOnly);
   }
   TestDatabase db{TestDatabase::Tables::None};
@@ -99,6 +105,74 @@ TEST_F(KeptStatements, ResultsOfOneStatementAreEachTheirOwn) {
   EXPECT_EQ(Walk(*first), "ab");
   EXPECT_EQ(Walk(*second), "boutro");
   EXPECT_EQ(Walk(*run->Query(select, {10})), "ba");
+}
+
+// What a read-only run may answer from memory: a statement that gives the same rows each time.
+// A result of at most one row is remembered by the values it was run with: given again, it is
+// the one a fresh run gives, for every kind of value and of binding, and it is its own.
+TEST_F(KeptStatements, AResultGivenAgainIsTheOneAFreshRunGives) {
+  const std::string byCode = "select * from A where CODIGO = :c";
+  const std::string bound = "select :v X, CODIGO Y from A where CODIGO = 1";
+  const std::vector<std::pair<std::string, Variant>> runs = {
+      {byCode, 1},
+      {byCode, 2},
+      {byCode, std::int64_t{3000000000}},
+      {byCode, 9},
+      {bound, 1},
+      {bound, "1"},
+      {bound, 1.0},
+      {bound, true},
+      {bound, Decimal(100, 2)},
+      {bound, TDateTime::EncodeDate(2026, 3, 1)},
+      {bound, Variant()}};
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& [statement, value] : runs) {
+      const auto kept = run->Query(statement, {value});
+      const auto fresh = db.Engine().Query(statement, {value});
+      ExpectSameResult(*kept, *fresh, statement + " " + value.AsString());
+    }
+  }
+  const auto first = run->Query(byCode, {1});
+  first->Edit();
+  first->FieldByName("NOME").SetAsString("outro");
+  first->Post();
+  first->AppendRecord({7});
+  const auto again = run->Query(byCode, {1});
+  EXPECT_EQ(again->RecordCount(), 1);
+  EXPECT_EQ(again->FieldByName("NOME").AsString(), "a");
+}
+
+// What names the clock gives another value from one second to the next, however often it runs.
+TEST_F(KeptStatements, AStatementNamingTheClockRunsEachTime) {
+  const std::string now = "select CURRENT_TIME T from A where CODIGO = 1";
+  const std::string queried = run->Query(now, {})->Fields(0).AsString();
+  const std::string looked = run->LookupValue(now).AsString();
+  bool queryChanged = false;
+  bool lookupChanged = false;
+  for (int tries = 0; tries < 40 && !(queryChanged && lookupChanged); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    queryChanged = queryChanged || run->Query(now, {})->Fields(0).AsString() != queried;
+    lookupChanged = lookupChanged || run->LookupValue(now).AsString() != looked;
+  }
+  EXPECT_TRUE(queryChanged);
+  EXPECT_TRUE(lookupChanged);
+}
+
+TEST(RepeatableStatements, NoFunctionNoSubqueryNoMomentOfTheClock) {
+  for (const char* same :
+       {"select NOME from A where CODIGO = 1", "select 'now()', \"CURRENT_DATE\" from A",
+        "select X from A -- now(), current_timestamp\n", "select MY_CURRENT_DATE from A",
+        "select X from A where X = 'today is' or X = 'nowhere'"}) {
+    EXPECT_TRUE(IsRepeatable(same)) << same;
+  }
+  for (const char* changing :
+       {"select max(CODIGO) from A", "select X from A where Y in (select Z from B)",
+        "select current_timestamp from A", "select X from A where D = CURRENT_DATE",
+        "select X from A where D < current_time", "select LOCALTIMESTAMP from A",
+        "select X from A where D < 'NOW'", "select X from A where D = 'today'",
+        "select X from A where D >= 'Yesterday' and D < 'TOMORROW'"}) {
+    EXPECT_FALSE(IsRepeatable(changing)) << changing;
+  }
 }
 
 TEST(EqualityLiterals, IntegersComparedWithEqualsBecomeParameters) {
