@@ -48,6 +48,7 @@ class ResultSetWriter {
 
  private:
   void Keep(char tag, std::string_view bytes);
+  void KeepSized(char tag, std::string_view bytes);  // its length first
 
   std::unique_ptr<TjClientDataSet> FDataSet;
   std::size_t FField = 0;

@@ -691,11 +691,6 @@ T Take(std::string_view& from) {
   return value;
 }
 
-std::string Sized(std::string_view bytes) {
-  const auto size = static_cast<std::uint32_t>(bytes.size());
-  return std::string(BytesOf(size)).append(bytes);
-}
-
 std::string_view TakeSized(std::string_view& from) {
   const auto size = Take<std::uint32_t>(from);
   const std::string_view bytes = from.substr(0, size);
@@ -718,6 +713,13 @@ void ResultSetWriter::Keep(char tag, std::string_view bytes) {
   FRecorded += bytes;
 }
 
+void ResultSetWriter::KeepSized(char tag, std::string_view bytes) {
+  if (!FRecording) return;
+  const auto size = static_cast<std::uint32_t>(bytes.size());
+  Keep(tag, BytesOf(size));
+  FRecorded += bytes;
+}
+
 void ResultSetWriter::Null() {
   Keep(kNullTag, {});
   FDataSet->FImpl->Cells.Append(Variant());
@@ -731,7 +733,7 @@ void ResultSetWriter::Integer(std::int64_t value) {
 }
 
 void ResultSetWriter::Text(std::string_view value) {
-  if (FRecording) Keep(kTextTag, Sized(value));
+  KeepSized(kTextTag, value);
   FDataSet->FImpl->Cells.AppendText(value);
   ++FField;
 }
@@ -775,10 +777,10 @@ void ResultSetWriter::Value(const Variant& value) {
         break;
       }
       case Variant::Kind::Text:
-        Keep(kTextTag, Sized(converted.AsBytes()));
+        KeepSized(kTextTag, converted.AsBytes());
         break;
       case Variant::Kind::Blob:
-        Keep(kBlobTag, Sized(converted.AsBytes()));
+        KeepSized(kBlobTag, converted.AsBytes());
         break;
     }
   }
