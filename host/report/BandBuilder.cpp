@@ -87,13 +87,29 @@ Band BandBuilder::Build(int section, const SectionDefinition* definition, double
   if (definition != nullptr) {
     // Elements may reach past their section; only the page's printable area cuts them.
     const double clipBottom = top + std::max(0.0, room);
+    std::vector<Resolved>& resolved = ResolvedOf(*definition);
     band.Items.reserve(definition->Elements.size());
     for (std::size_t index = 0; index < definition->Elements.size(); ++index) {
-      AddItem(definition->Elements[index], static_cast<int>(index), top, clipBottom, section,
-              withState, band);
+      AddItem(definition->Elements[index], resolved[index], static_cast<int>(index), top,
+              clipBottom, section, withState, band);
     }
   }
   return band;
+}
+
+std::vector<BandBuilder::Resolved>& BandBuilder::ResolvedOf(
+    const SectionDefinition& definition) const {
+  auto [found, added] = FResolved.try_emplace(&definition);
+  if (added) {
+    using Kind = ElementDefinition::Kind;
+    found->second.reserve(definition.Elements.size());
+    for (const ElementDefinition& element : definition.Elements) {
+      Resolved& resolved = found->second.emplace_back();
+      if (element.Type == Kind::Label) resolved.Placed = FElements.FindLabel(element.Name);
+      if (element.Type == Kind::Image) resolved.Placed = FElements.FindImage(element.Name);
+    }
+  }
+  return found->second;
 }
 
 void BandBuilder::SnapshotValues(Band& band) const {
@@ -114,29 +130,35 @@ void BandBuilder::SnapshotFields(Band& band) const {
   }
 }
 
-std::string BandBuilder::LabelText(const ElementDefinition& element, int section) const {
+std::string_view BandBuilder::LabelText(const ElementDefinition& element, Resolved& resolved,
+                                        int section, std::string& scratch) const {
   if (!element.Value.empty()) {
-    auto found = FLayoutValues.find(element.Value);
-    return found == FLayoutValues.end() ? "" : found->second;
+    if (resolved.Value == nullptr) {
+      auto found = FLayoutValues.find(element.Value);
+      if (found == FLayoutValues.end()) return {};
+      resolved.Value = &found->second;
+    }
+    return *resolved.Value;
   }
   if (!element.Field.empty()) {
-    if (FMainDataSet == nullptr) return "";
+    if (FMainDataSet == nullptr) return {};
     TField* field = FMainDataSet->FindField(element.Field);
     if (field == nullptr) {
       throw Exception("Campo \"" + element.Field + "\" da seção " + std::to_string(section) +
                       " não existe no conjunto de dados principal do relatório");
     }
-    return HasCurrentRecord(*FMainDataSet) ? DisplayText(*field) : "";
+    if (!HasCurrentRecord(*FMainDataSet)) return {};
+    scratch = DisplayText(*field);
+    return scratch;
   }
   return element.Text;
 }
 
-void BandBuilder::AddItem(const ElementDefinition& element, int index, double top,
-                          double clipBottom, int section, bool withState, Band& band) const {
+void BandBuilder::AddItem(const ElementDefinition& element, Resolved& resolved, int index,
+                          double top, double clipBottom, int section, bool withState,
+                          Band& band) const {
   using Kind = ElementDefinition::Kind;
-  const TjxsElement* placed = nullptr;  // the named object a run may have moved or hidden
-  if (element.Type == Kind::Label) placed = FElements.FindLabel(element.Name);
-  if (element.Type == Kind::Image) placed = FElements.FindImage(element.Name);
+  const TjxsElement* placed = resolved.Placed;
   if (placed != nullptr ? !placed->Visible() : !element.Visible) return;
   const double left = placed != nullptr ? placed->Left() : element.Left;
   const double width = placed != nullptr ? placed->Width() : element.Width;
@@ -145,15 +167,17 @@ void BandBuilder::AddItem(const ElementDefinition& element, int index, double to
 
   switch (element.Type) {
     case Kind::Label: {
-      std::string text = LabelText(element, section);
+      std::string scratch;
+      const std::string_view text = LabelText(element, resolved, section, scratch);
       if (text.empty()) return;
       if (!height) {
         // The page ended above the label: none of its text reaches the page.
         if (withState) band.Clipped.push_back(ClippedName(element));
         return;
       }
-      TextItem item{left,          boxTop,           width, *height, std::move(text), element.Font,
-                    element.Align, element.Multiline};
+      TextItem item{
+          left,          boxTop,           width, *height, std::string(text), element.Font,
+          element.Align, element.Multiline};
       item.Element = index;
       if (withState && Overflows(item)) band.Clipped.push_back(ClippedName(element));
       band.Items.emplace_back(std::move(item));

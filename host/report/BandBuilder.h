@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "TGraphic.h"
 #include "TjClientDataSet.h"
@@ -31,7 +32,8 @@ class BandBuilder {
   BandBuilder(const LayoutValues& layoutValues, const LayoutElements& elements,
               TjClientDataSet* mainDataSet, const TPicture& picture, const FontMetrics& metrics);
 
-  // `definition` is null for a section the layout does not define (a band of height 0).
+  // `definition` is null for a section the layout does not define (a band of height 0); else
+  // it lasts as long as the builder, which keeps what its elements refer to.
   // `room` is the height left on the page: a taller section is clipped to it. Without
   // `withState` the band carries its drawing items alone: no values, labels, fields or
   // clipped labels.
@@ -39,12 +41,23 @@ class BandBuilder {
              bool withState = true) const;
 
  private:
+  // What an element of a section refers to, found once for the run: the named object a run
+  // may move or hide, and the layout value it shows once that value has been set (values are
+  // never removed, so the text found stays where it is).
+  struct Resolved {
+    const TjxsElement* Placed = nullptr;
+    const std::string* Value = nullptr;
+  };
+  std::vector<Resolved>& ResolvedOf(const SectionDefinition& definition) const;
+
   void SnapshotValues(Band& band) const;
   void SnapshotFields(Band& band) const;
   // `index` is the element's place in its section's list.
-  void AddItem(const ElementDefinition& element, int index, double top, double clipBottom,
-               int section, bool withState, Band& band) const;
-  std::string LabelText(const ElementDefinition& element, int section) const;
+  void AddItem(const ElementDefinition& element, Resolved& resolved, int index, double top,
+               double clipBottom, int section, bool withState, Band& band) const;
+  // The label's text, in `scratch` unless it can be read where it stands.
+  std::string_view LabelText(const ElementDefinition& element, Resolved& resolved, int section,
+                             std::string& scratch) const;
   // Whether `text` needs more than the label's box: wider than it on one line, or more lines
   // than its height holds when the label wraps.
   bool Overflows(const TextItem& label) const;
@@ -54,4 +67,5 @@ class BandBuilder {
   TjClientDataSet* FMainDataSet;
   const TPicture& FPicture;
   const FontMetrics& FMetrics;
+  mutable std::unordered_map<const SectionDefinition*, std::vector<Resolved>> FResolved;
 };

@@ -77,6 +77,10 @@ TEST(BandValues, OnlyValuesWithTextAsTheyWereWhenTheSectionPrinted) {
   run.Writer->RepPrintSection(10);
   run.Writer->SetLayoutValue("pDesc", "GPS");
   run.Writer->RepPrintSection(10);
+  // A value first set after its label was drawn without it shows from then on.
+  run.Writer->SetLayoutValue("pTelefone", "(41) 3333-4444");
+  run.Writer->RepEndOfPage(true);
+  run.Writer->RepPrintSection(10);
   run.Writer->Finish();
 
   const std::vector<Band>& bands = run.Sink.Pages.at(0).Bands;
@@ -85,6 +89,9 @@ TEST(BandValues, OnlyValuesWithTextAsTheyWereWhenTheSectionPrinted) {
   EXPECT_EQ(bands[1].Values, (Values{{"pDesc", "DAS"}, {"pVcto", "10/04/2026"}}));
   EXPECT_EQ(bands[2].Values, (Values{{"pDesc", "GPS"}, {"pVcto", "10/04/2026"}}));
   EXPECT_EQ(Texts(bands[1]), (std::vector<std::string>{"DAS"}));
+  EXPECT_EQ(Texts(bands[0]), (std::vector<std::string>{"Protocolo"}));
+  EXPECT_EQ(Texts(run.Sink.Pages.at(1).Bands.at(0)),
+            (std::vector<std::string>{"Protocolo", "(41) 3333-4444"}));
   EXPECT_EQ(run.Writer->GetLayoutValue("pDesc"), "GPS");
   EXPECT_EQ(run.Writer->GetLayoutValue("pNuncaDefinido"), "");
 }
