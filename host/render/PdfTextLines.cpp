@@ -62,6 +62,7 @@ const PdfTextLines::Line* PdfTextLines::LineCache::Find(std::string_view text, s
     if (slot.Hash != static_cast<std::uint32_t>(hash)) continue;
     Entry* entry = FEntries[slot.Number].get();
     if (entry->Text != text) continue;
+    entry->MetAgain = true;
     if (entry->Generation != FGeneration) Join(entry);
     return &entry->Shaped;
   }
@@ -89,7 +90,7 @@ void PdfTextLines::LineCache::Join(Entry* kept) {
   if (kept != nullptr) kept->Generation = FGeneration;
   if (full) {
     std::erase_if(FEntries, [this](const std::unique_ptr<Entry>& entry) {
-      return entry->Generation + 1 < FGeneration;
+      return entry->Generation + (entry->MetAgain ? kGenerationsKept : 1) < FGeneration;
     });
     Rebuild();
   }

@@ -67,10 +67,12 @@ class PdfTextLines {
   // Appends the runs of the glyphs in FShaped, set in `font` from `x` on.
   void AddRuns(PangoFont* font, int& x, double baseline, Line& line);
 
-  // The lines of one font met lately. Two generations bound the memory: when the current one
-  // is full the previous one is dropped and the current one takes its place; a line of the
-  // previous generation met again joins the current one. Entries are found through an open
-  // table of their hashes, which a look-up reads mostly in one place.
+  // The lines of one font met lately. Generations bound the memory: when the current one is
+  // full a new one starts, and a line not met in the current or the previous generation is
+  // dropped; a line met again joins the current generation. A line met more than once (a
+  // heading, an item's description) is kept for kGenerationsKept generations instead, so that
+  // the many lines shown once (names, addresses) do not push out those that recur. Entries are
+  // found through an open table of their hashes, which a look-up reads mostly in one place.
   class LineCache {
    public:
     // The line for `text`, whose hash is `hash`; none when it is not cached.
@@ -83,6 +85,7 @@ class PdfTextLines {
       std::size_t Hash = 0;
       Line Shaped;
       std::uint64_t Generation = 0;
+      bool MetAgain = false;  // found again since it was added
     };
     struct Slot {
       std::uint32_t Hash = 0;        // the low bits of the entry's hash
@@ -90,6 +93,7 @@ class PdfTextLines {
     };
     static constexpr std::uint32_t kFree = UINT32_MAX;
     static constexpr std::size_t kGeneration = 1024;
+    static constexpr std::uint64_t kGenerationsKept = 8;
 
     // Counts one more line into the current generation, starting a new one when it is full.
     // `kept` is moved into the generation that holds the line, so that it survives.
