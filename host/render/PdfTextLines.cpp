@@ -207,8 +207,11 @@ bool PdfTextLines::ShapeSimple(std::string_view text, FontLines& lines, Line& li
     at = g_utf8_next_char(at);
   }
   if (figures && SetFigures(text, lines, font)) {
-    TakeShaped(text, FFigureGlyphs.data(), FFigurePositions.data(), FFigureGlyphs.size(), lines,
-               line);
+    TakeShaped(text, FSetGlyphs.data(), FSetPositions.data(), FSetGlyphs.size(), lines, line);
+    return true;
+  }
+  if (!figures && SetWords(text, latin, lines, font)) {
+    TakeShaped(text, FSetGlyphs.data(), FSetPositions.data(), FSetGlyphs.size(), lines, line);
     return true;
   }
   hb_buffer_t* buffer = FBuffer.get();
@@ -239,27 +242,47 @@ void PdfTextLines::HarfBuzzShape(std::string_view text, bool latin, const FontLi
   hb_shape(font, buffer, lines.Features.data(), static_cast<unsigned>(lines.Features.size()));
 }
 
+FigureShaping::Shaper PdfTextLines::Shaper(bool latin, const FontLines& lines, hb_font_t* font) {
+  return [this, latin, &lines, font](std::string_view text, std::vector<hb_glyph_info_t>& glyphs,
+                                     std::vector<hb_glyph_position_t>& positions) {
+    HarfBuzzShape(text, latin, lines, font);
+    unsigned count = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(FBuffer.get(), &count);
+    const hb_glyph_position_t* shaped = hb_buffer_get_glyph_positions(FBuffer.get(), nullptr);
+    glyphs.assign(infos, infos + count);
+    positions.assign(shaped, shaped + count);
+  };
+}
+
 bool PdfTextLines::SetFigures(std::string_view text, FontLines& lines, hb_font_t* font) {
   // Small documents never pay for learning the font.
-  if (lines.FigureState == FigureUse::Unusable || ++lines.FigureLines < kFigureLinesToLearn) {
+  if (lines.FigureState == Usability::Unusable || ++lines.FigureLines < kFigureLinesToLearn) {
     return false;
   }
-  if (lines.FigureState == FigureUse::Unknown) {
-    const bool learned =
-        lines.Figures.Learn([&](std::string_view figures, std::vector<hb_glyph_info_t>& glyphs,
-                                std::vector<hb_glyph_position_t>& positions) {
-          HarfBuzzShape(figures, false, lines, font);
-          unsigned count = 0;
-          const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(FBuffer.get(), &count);
-          const hb_glyph_position_t* shaped = hb_buffer_get_glyph_positions(FBuffer.get(), nullptr);
-          glyphs.assign(infos, infos + count);
-          positions.assign(shaped, shaped + count);
-        });
-    lines.FigureState = learned ? FigureUse::Usable : FigureUse::Unusable;
+  if (lines.FigureState == Usability::Unknown) {
+    const bool learned = lines.Figures.Learn(Shaper(false, lines, font));
+    lines.FigureState = learned ? Usability::Usable : Usability::Unusable;
     if (!learned) return false;
   }
-  lines.Figures.Set(text, FFigureGlyphs, FFigurePositions);
+  lines.Figures.Set(text, FSetGlyphs, FSetPositions);
   return true;
+}
+
+bool PdfTextLines::SetWords(std::string_view text, bool latin, FontLines& lines, hb_font_t* font) {
+  // A line of one word gains nothing.
+  if (lines.WordState == Usability::Unusable || text.find(' ') == std::string_view::npos ||
+      ++lines.WordLines < kWordLinesToLearn) {
+    return false;
+  }
+  if (lines.WordState == Usability::Unknown) {
+    hb_codepoint_t space = 0;
+    const bool allowed = hb_font_get_nominal_glyph(font, ' ', &space) &&
+                         WordShaping::Allows(hb_font_get_face(font), space);
+    lines.WordState = allowed ? Usability::Usable : Usability::Unusable;
+    if (!allowed) return false;
+  }
+  WordShaping& words = latin ? lines.LatinWords : lines.CommonWords;
+  return words.Set(text, Shaper(latin, lines, font), FSetGlyphs, FSetPositions);
 }
 
 void PdfTextLines::TakeShaped(std::string_view text, const hb_glyph_info_t* infos,

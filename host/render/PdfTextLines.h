@@ -18,6 +18,7 @@
 #include "render/FigureShaping.h"
 #include "render/PangoText.h"
 #include "render/PdfFontSet.h"
+#include "render/WordShaping.h"
 
 class PdfTextLines {
  public:
@@ -55,9 +56,14 @@ class PdfTextLines {
   bool ShapeSimple(std::string_view text, FontLines& lines, Line& line);
   // Shapes `text` into FBuffer as Pango would, with the settings of the simple path.
   void HarfBuzzShape(std::string_view text, bool latin, const FontLines& lines, hb_font_t* font);
-  // Sets a line of figures into FFigureGlyphs and FFigurePositions without shaping it, once the
+  // HarfBuzzShape for the figure and word setters, which learn a font from its shaping.
+  FigureShaping::Shaper Shaper(bool latin, const FontLines& lines, hb_font_t* font);
+  // Sets a line of figures into FSetGlyphs and FSetPositions without shaping it, once the
   // font has been learned; false when it must be shaped.
   bool SetFigures(std::string_view text, FontLines& lines, hb_font_t* font);
+  // Sets a line of several words into FSetGlyphs and FSetPositions from its words, when
+  // the font allows; false when it must be shaped whole.
+  bool SetWords(std::string_view text, bool latin, FontLines& lines, hb_font_t* font);
   // Makes `line` of the glyphs shaped for `text`.
   void TakeShaped(std::string_view text, const hb_glyph_info_t* infos,
                   const hb_glyph_position_t* positions, std::size_t count, const FontLines& lines,
@@ -113,9 +119,12 @@ class PdfTextLines {
     void operator()(hb_buffer_t* buffer) const { hb_buffer_destroy(buffer); }
   };
   enum class CharacterKind : std::uint8_t { Unknown, Latin, Common, Unusable };
-  enum class FigureUse : std::uint8_t { Unknown, Usable, Unusable };
+  enum class Usability : std::uint8_t { Unknown, Usable, Unusable };
   // Lines of figures a font shapes before it is learned (a few milliseconds).
   static constexpr std::size_t kFigureLinesToLearn = 1000;
+  // Lines of words a font shapes whole before they are set from words: a short document
+  // does not pay for shaping words and gaps apart.
+  static constexpr std::size_t kWordLinesToLearn = 500;
   // Past the last character the simple path takes.
   static constexpr gunichar kCharacterKinds = 0x20C1;
   struct FontLines {
@@ -131,8 +140,13 @@ class PdfTextLines {
     std::vector<CharacterKind> Kinds;
     // Lines of figures met, and whether they can be set without shaping.
     std::size_t FigureLines = 0;
-    FigureUse FigureState = FigureUse::Unknown;
+    Usability FigureState = Usability::Unknown;
     FigureShaping Figures;
+    // Lines of several words met, whether the face allows setting them from words, and the
+    // words of Latin lines and of lines of common characters, which shape apart.
+    std::size_t WordLines = 0;
+    Usability WordState = Usability::Unknown;
+    WordShaping LatinWords, CommonWords;
   };
 
   PdfFontSet& FFonts;
@@ -140,8 +154,8 @@ class PdfTextLines {
   std::unique_ptr<hb_buffer_t, HbBufferDestroy> FBuffer;
   hb_language_t FLanguage;
   std::vector<ShapedGlyph> FShaped;
-  std::vector<hb_glyph_info_t> FFigureGlyphs;
-  std::vector<hb_glyph_position_t> FFigurePositions;
+  std::vector<hb_glyph_info_t> FSetGlyphs;
+  std::vector<hb_glyph_position_t> FSetPositions;
   std::vector<FontLines> FByFont;
   std::size_t FLastFont = 0;
 };

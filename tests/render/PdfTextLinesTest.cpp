@@ -12,6 +12,7 @@
 #include "render/FigureShaping.h"
 #include "render/PdfFile.h"
 #include "render/PdfFontSet.h"
+#include "render/WordShaping.h"
 
 namespace {
 
@@ -88,6 +89,129 @@ TEST_F(PdfTextLinesTest, LinesOfFiguresAreSetAsTheLayoutSetsThem) {
       ExpectSameAsLayout(text, font);
     }
   }
+}
+
+// A line of words ending and starting with the letters that kern with a space (A, L, P, T, Y),
+// between one to four spaces and at either end.
+std::string RandomLineOfWords(std::mt19937& random) {
+  static const std::vector<std::string> words = {"A",   "TYPO", "Ltda",  "PAL",  "Yara",
+                                                 "São", "ação", "-",     "nº",   "1.234,56",
+                                                 "(T)", "“Y”",  "LTDA.", "W.A.", "Av."};
+  std::string text(random() % 3 == 0 ? 1 + random() % 2 : 0, ' ');
+  const std::size_t count = 2 + random() % 6;
+  for (std::size_t word = 0; word < count; ++word) {
+    if (word > 0) text.append(1 + (random() % 8 == 0 ? random() % 4 : 0), ' ');
+    text += words[random() % words.size()];
+  }
+  if (random() % 4 == 0) text += ' ';
+  return text;
+}
+
+TEST_F(PdfTextLinesTest, LinesOfWordsAreSetAsTheLayoutSetsThem) {
+  // Enough lines of words for each font to set them from words, then random lines checked
+  // against the layout; DejaVu Sans names its space in a substitution and is shaped whole.
+  std::vector<TFont> fonts(5);
+  fonts[1].Bold = true;
+  fonts[2].Italic = true;
+  fonts[3].Family = "DejaVu Sans";
+  fonts[4].Family = "DejaVu Serif";
+  fonts[4].Size = 7.5;
+  std::mt19937 random(11);
+  for (const TFont& font : fonts) {
+    for (int number = 0; number < 600; ++number) {
+      Lines.Get("Protocolo " + std::to_string(number) + " de Teste", font);
+    }
+    for (int count = 0; count < 200; ++count) ExpectSameAsLayout(RandomLineOfWords(random), font);
+  }
+}
+
+TEST(WordShaping, LiberationSansLinesAreSetFromWordsAsShapingSetsThemWhole) {
+  const PangoContextPtr context = pango_text::CreateMeasuringContext();
+  std::mt19937 random(5);
+  for (const bool bold : {false, true}) {
+    TFont font;
+    font.Bold = bold;
+    const FontDescriptionPtr description = pango_text::DescribeFont(font);
+    const std::unique_ptr<PangoFont, GObjectUnref> pangoFont(
+        pango_context_load_font(context.get(), description.get()));
+    ASSERT_NE(pangoFont, nullptr);
+    hb_font_t* hbFont = pango_font_get_hb_font(pangoFont.get());
+    hb_codepoint_t space = 0;
+    ASSERT_TRUE(hb_font_get_nominal_glyph(hbFont, ' ', &space));
+    ASSERT_TRUE(WordShaping::Allows(hb_font_get_face(hbFont), space));
+
+    const std::unique_ptr<hb_buffer_t, decltype(&hb_buffer_destroy)> buffer(hb_buffer_create(),
+                                                                            hb_buffer_destroy);
+    const WordShaping::Shaper shape = [&](std::string_view text,
+                                          std::vector<hb_glyph_info_t>& glyphs,
+                                          std::vector<hb_glyph_position_t>& positions) {
+      hb_buffer_clear_contents(buffer.get());
+      hb_buffer_add_utf8(buffer.get(), text.data(), static_cast<int>(text.size()), 0,
+                         static_cast<int>(text.size()));
+      hb_buffer_guess_segment_properties(buffer.get());
+      hb_buffer_set_script(buffer.get(), HB_SCRIPT_LATIN);
+      hb_shape(hbFont, buffer.get(), nullptr, 0);
+      unsigned count = 0;
+      const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer.get(), &count);
+      const hb_glyph_position_t* shaped = hb_buffer_get_glyph_positions(buffer.get(), nullptr);
+      glyphs.assign(infos, infos + count);
+      positions.assign(shaped, shaped + count);
+    };
+    WordShaping words;
+    std::vector<hb_glyph_info_t> setGlyphs, wholeGlyphs;
+    std::vector<hb_glyph_position_t> setPositions, wholePositions;
+    for (int count = 0; count < 300; ++count) {
+      std::string text = RandomLineOfWords(random);
+      SCOPED_TRACE(text);
+      // Gaps of four spaces are left to shaping.
+      const bool longGap = text.find("    ") != std::string::npos;
+      ASSERT_EQ(words.Set(text, shape, setGlyphs, setPositions), !longGap);
+      if (longGap) continue;
+      shape(text, wholeGlyphs, wholePositions);
+      ASSERT_EQ(setGlyphs.size(), wholeGlyphs.size());
+      for (std::size_t at = 0; at < wholeGlyphs.size(); ++at) {
+        EXPECT_EQ(setGlyphs[at].codepoint, wholeGlyphs[at].codepoint);
+        EXPECT_EQ(setGlyphs[at].cluster, wholeGlyphs[at].cluster);
+        EXPECT_EQ(setPositions[at].x_advance, wholePositions[at].x_advance);
+        EXPECT_EQ(setPositions[at].x_offset, wholePositions[at].x_offset);
+        EXPECT_EQ(setPositions[at].y_offset, wholePositions[at].y_offset);
+      }
+    }
+  }
+}
+
+TEST(WordShaping, AFontThatSetsAGapOtherwiseThanItsPairsIsRefused) {
+  // A shaper that sets each character alone and in pairs plainly, but narrows a space between
+  // two A's, as a font reaching across a space may.
+  const auto shaper = [](bool contextual) {
+    return [contextual](std::string_view text, std::vector<hb_glyph_info_t>& glyphs,
+                        std::vector<hb_glyph_position_t>& positions) {
+      glyphs.assign(text.size(), hb_glyph_info_t{});
+      positions.assign(text.size(), hb_glyph_position_t{});
+      for (std::size_t at = 0; at < text.size(); ++at) {
+        glyphs[at].codepoint = static_cast<hb_codepoint_t>(text[at]);
+        glyphs[at].cluster = static_cast<std::uint32_t>(at);
+        positions[at].x_advance = 500;
+        if (contextual && text[at] == ' ' && at > 0 && at + 1 < text.size() &&
+            text[at - 1] == 'A' && text[at + 1] == 'A') {
+          positions[at].x_advance = 300;
+        }
+      }
+    };
+  };
+  std::vector<hb_glyph_info_t> glyphs;
+  std::vector<hb_glyph_position_t> positions;
+  WordShaping plain;
+  ASSERT_TRUE(plain.Set("BA AB", shaper(false), glyphs, positions));
+  ASSERT_EQ(positions.size(), 5u);
+  EXPECT_EQ(glyphs[3].cluster, 3u);
+  EXPECT_EQ(positions[2].x_advance, 500);
+
+  WordShaping contextual;
+  EXPECT_TRUE(contextual.Set("BA BB", shaper(true), glyphs, positions));
+  EXPECT_FALSE(contextual.Set("BA AB", shaper(true), glyphs, positions));
+  // Once refused, the font's lines stay with shaping, even those it sets plainly.
+  EXPECT_FALSE(contextual.Set("BA BB", shaper(true), glyphs, positions));
 }
 
 TEST(FigureShaping, AFontThatSetsThreeFiguresOtherwiseThanItsPairsIsNotLearned) {
