@@ -1,6 +1,7 @@
 #include "render/FontMetrics.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -122,31 +123,47 @@ struct FontMetrics::Impl {
   RecentCache<double> ShapedWidths{4096};
   SharedLayout Layout{pango_text::CreateMeasuringContext()};
   std::vector<std::pair<TFont, double>> LineHeights;
-  // Each font's characters measured alone, as met.
-  std::vector<std::pair<TFont, std::unordered_map<gunichar, double>>> CharacterWidths;
+  // Each font's characters measured alone, as met; ASCII in a table, as most text is.
+  struct CharacterWidths {
+    std::array<double, 128> Ascii;
+    std::unordered_map<gunichar, double> Others;
+    CharacterWidths() { Ascii.fill(kUnmeasured); }
+  };
+  static constexpr double kUnmeasured = -1;
+  std::vector<std::pair<TFont, CharacterWidths>> CharacterWidthsByFont;
 
-  std::unordered_map<gunichar, double>& CharacterWidthsOf(const TFont& font) {
-    for (auto& [known, widths] : CharacterWidths) {
+  CharacterWidths& CharacterWidthsOf(const TFont& font) {
+    for (auto& [known, widths] : CharacterWidthsByFont) {
       if (known == font) return widths;
     }
-    return CharacterWidths.emplace_back(font, std::unordered_map<gunichar, double>()).second;
+    return CharacterWidthsByFont.emplace_back(font, CharacterWidths()).second;
   }
 
   // The sum of the widths of the characters of `text`, each measured once; none for text that
   // is not valid UTF-8 or holds control characters, whose shaping is another matter.
   std::optional<double> CharacterSum(std::string_view text, const TFont& font) {
-    std::unordered_map<gunichar, double>& widths = CharacterWidthsOf(font);
+    CharacterWidths& widths = CharacterWidthsOf(font);
     double sum = 0;
     const char* at = text.data();
     const char* const end = text.data() + text.size();
     while (at < end) {
+      const auto byte = static_cast<unsigned char>(*at);
+      if (byte < 0x80) {
+        if (byte < 0x20) return std::nullopt;
+        double& width = widths.Ascii[byte];
+        if (width == kUnmeasured) width = WidthInUnits(std::string_view(at, 1), font);
+        sum += width;
+        ++at;
+        continue;
+      }
       const gunichar character = g_utf8_get_char_validated(at, end - at);
-      if (character >= 0xFFFFFFFE || character < 0x20) return std::nullopt;
+      if (character >= 0xFFFFFFFE) return std::nullopt;
       const char* next = g_utf8_next_char(at);
-      auto known = widths.find(character);
-      if (known == widths.end()) {
+      auto known = widths.Others.find(character);
+      if (known == widths.Others.end()) {
         known =
-            widths.emplace(character, WidthInUnits(std::string_view(at, next - at), font)).first;
+            widths.Others.emplace(character, WidthInUnits(std::string_view(at, next - at), font))
+                .first;
       }
       sum += known->second;
       at = next;
