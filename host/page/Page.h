@@ -2,6 +2,7 @@
 // with what they showed, and the drawing items placed on the page in layout units.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
@@ -49,15 +50,18 @@ struct ElementState {
   int Left = 0, Width = 0;
 };
 
+using NamedTexts = std::vector<std::pair<std::string, std::string>>;
+
 struct Band {
   int Section = 0;
   double Top = 0, Height = 0;
-  // Non-empty layout values set by the run.
-  std::vector<std::pair<std::string, std::string>> Values;
-  std::vector<ElementState> Elements;
-  bool HasFields = false;                                   // the report has a main data set
-  std::vector<std::pair<std::string, std::string>> Fields;  // upper-case name, display text
-  std::vector<DrawItem> Items;                              // in page coordinates
+  // The run's state as the band printed, null when the sink does not read it. Bands printed
+  // while it stayed the same share one copy, which never changes once made.
+  std::shared_ptr<const NamedTexts> Values;  // non-empty layout values, by name
+  std::shared_ptr<const std::vector<ElementState>> Elements;
+  bool HasFields = false;       // the report has a main data set
+  NamedTexts Fields;            // upper-case name, display text
+  std::vector<DrawItem> Items;  // in page coordinates
   // Labels whose text did not fit their box, by name (an unnamed one by what it shows).
   std::vector<std::string> Clipped;
   // Printed as part of its page's header: section 1 and what the handlers print with it.

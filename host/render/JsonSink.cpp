@@ -75,11 +75,15 @@ class PageWriter {
     Key("section", depth + 1);
     FOut += std::to_string(band.Section);
     Key("values", depth + 1);
-    Pairs(band.Values, true, depth + 1);
-    if (std::any_of(band.Elements.begin(), band.Elements.end(), Changed)) {
+    static const NamedTexts kNoValues;
+    static const std::vector<ElementState> kNoElements;
+    Pairs(band.Values != nullptr ? *band.Values : kNoValues, true, depth + 1);
+    const std::vector<ElementState>& elements =
+        band.Elements != nullptr ? *band.Elements : kNoElements;
+    if (std::any_of(elements.begin(), elements.end(), Changed)) {
       Key("labels", depth + 1);
       FOut += '{';
-      for (const ElementState& element : band.Elements) {
+      for (const ElementState& element : elements) {
         if (!Changed(element)) continue;
         Key(element.Name, depth + 2);
         WriteState(element, depth + 2);
@@ -130,8 +134,7 @@ class PageWriter {
 
   // An object of texts (empty ones left out when asked); a name given twice keeps its first
   // place and its last text, as a document built key by key would.
-  void Pairs(const std::vector<std::pair<std::string, std::string>>& pairs, bool skipEmpty,
-             int depth) {
+  void Pairs(const NamedTexts& pairs, bool skipEmpty, int depth) {
     std::vector<const std::pair<std::string, std::string>*> shown;
     for (const auto& pair : pairs) {
       if (skipEmpty && pair.second.empty()) continue;

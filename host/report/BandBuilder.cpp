@@ -39,6 +39,9 @@ std::optional<LineItem> ClippedLine(LineItem line, double clipBottom) {
   return line;
 }
 
+// Texts whose overflow answer each element keeps: some tens of kilobytes at most.
+constexpr std::size_t kOverflowAnswersKept = 256;
+
 // Measurements come from the same metrics twice; only rounding noise is forgiven.
 constexpr double kFitTolerance = 1e-6;
 
@@ -113,11 +116,16 @@ std::vector<BandBuilder::Resolved>& BandBuilder::ResolvedOf(
 }
 
 void BandBuilder::SnapshotValues(Band& band) const {
-  for (const auto& [name, text] : FLayoutValues) {
-    if (!text.empty()) band.Values.emplace_back(name, text);
+  if (FValues == nullptr) {
+    auto values = std::make_shared<NamedTexts>();
+    for (const auto& [name, text] : FLayoutValues) {
+      if (!text.empty()) values->emplace_back(name, text);
+    }
+    // In the order of their names, as the document lists them.
+    std::sort(values->begin(), values->end());
+    FValues = std::move(values);
   }
-  // In the order of their names, as the document lists them.
-  std::sort(band.Values.begin(), band.Values.end());
+  band.Values = FValues;
 }
 
 void BandBuilder::SnapshotFields(Band& band) const {
@@ -179,7 +187,9 @@ void BandBuilder::AddItem(const ElementDefinition& element, Resolved& resolved, 
           left,          boxTop,           width, *height, std::string(text), element.Font,
           element.Align, element.Multiline};
       item.Element = index;
-      if (withState && Overflows(item)) band.Clipped.push_back(ClippedName(element));
+      if (withState && OverflowsAsBefore(item, resolved)) {
+        band.Clipped.push_back(ClippedName(element));
+      }
       band.Items.emplace_back(std::move(item));
       return;
     }
@@ -205,6 +215,21 @@ void BandBuilder::AddItem(const ElementDefinition& element, Resolved& resolved, 
         band.Items.emplace_back(FrameItem{left, boxTop, width, *height, element.Thickness});
       return;
   }
+}
+
+bool BandBuilder::OverflowsAsBefore(const TextItem& label, Resolved& resolved) const {
+  // The element keeps its font and wrapping; only its text and box change from band to band.
+  if (label.Width != resolved.MeasuredWidth || label.Height != resolved.MeasuredHeight ||
+      resolved.Overflowing.size() >= kOverflowAnswersKept) {
+    resolved.Overflowing.clear();
+    resolved.MeasuredWidth = label.Width;
+    resolved.MeasuredHeight = label.Height;
+  }
+  auto known = resolved.Overflowing.find(std::string_view(label.Text));
+  if (known == resolved.Overflowing.end()) {
+    known = resolved.Overflowing.emplace(label.Text, Overflows(label)).first;
+  }
+  return known->second;
 }
 
 bool BandBuilder::Overflows(const TextItem& label) const {

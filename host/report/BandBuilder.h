@@ -40,6 +40,9 @@ class BandBuilder {
   Band Build(int section, const SectionDefinition* definition, double top, double room,
              bool withState = true) const;
 
+  // To be called whenever a layout value changes: bands share the values until then.
+  void ValuesChanged() { FValues.reset(); }
+
  private:
   // What an element of a section refers to, found once for the run: the named object a run
   // may move or hide, and the layout value it shows once that value has been set (values are
@@ -47,6 +50,10 @@ class BandBuilder {
   struct Resolved {
     const TjxsElement* Placed = nullptr;
     const std::string* Value = nullptr;
+    // Overflow answers for the texts shown in the element's current box, forgotten when the
+    // box changes: sections print the same texts again and again.
+    double MeasuredWidth = -1, MeasuredHeight = -1;
+    std::unordered_map<std::string, bool, LayoutValueHash, std::equal_to<>> Overflowing;
   };
   std::vector<Resolved>& ResolvedOf(const SectionDefinition& definition) const;
 
@@ -61,6 +68,7 @@ class BandBuilder {
   // Whether `text` needs more than the label's box: wider than it on one line, or more lines
   // than its height holds when the label wraps.
   bool Overflows(const TextItem& label) const;
+  bool OverflowsAsBefore(const TextItem& label, Resolved& resolved) const;
 
   const LayoutValues& FLayoutValues;
   const LayoutElements& FElements;
@@ -68,4 +76,5 @@ class BandBuilder {
   const TPicture& FPicture;
   const FontMetrics& FMetrics;
   mutable std::unordered_map<const SectionDefinition*, std::vector<Resolved>> FResolved;
+  mutable std::shared_ptr<const NamedTexts> FValues;  // made again after a change
 };

@@ -54,17 +54,37 @@ ElementState StateOf(const TjxsElement& element) {
   return state;
 }
 
+bool SameState(const ElementState& state, const TjxsElement& element) {
+  return state.VisibleChanged == element.VisibleChanged() &&
+         state.LeftChanged == element.LeftChanged() &&
+         state.WidthChanged == element.WidthChanged() && state.Visible == element.Visible() &&
+         state.Left == element.Left() && state.Width == element.Width() &&
+         state.Name == element.Name();
+}
+
 }  // namespace
 
-std::vector<ElementState> LayoutElements::ChangedStates() const {
-  std::vector<ElementState> states;
+std::shared_ptr<const std::vector<ElementState>> LayoutElements::ChangedStates() const {
+  FChanged.clear();
   for (const auto& [key, label] : FLabels) {
-    if (label->AnyChanged()) states.push_back(StateOf(*label));
+    if (label->AnyChanged()) FChanged.push_back(label.get());
   }
   for (const auto& [key, image] : FImages) {
-    if (image->AnyChanged()) states.push_back(StateOf(*image));
+    if (image->AnyChanged()) FChanged.push_back(image.get());
   }
-  std::stable_sort(states.begin(), states.end(),
-                   [](const ElementState& a, const ElementState& b) { return a.Name < b.Name; });
-  return states;
+  std::stable_sort(
+      FChanged.begin(), FChanged.end(),
+      [](const TjxsElement* a, const TjxsElement* b) { return a->Name() < b->Name(); });
+  const bool same = FLastStates != nullptr &&
+                    std::equal(FLastStates->begin(), FLastStates->end(), FChanged.begin(),
+                               FChanged.end(), [](const ElementState& was, const TjxsElement* now) {
+                                 return SameState(was, *now);
+                               });
+  if (!same) {
+    auto states = std::make_shared<std::vector<ElementState>>();
+    states->reserve(FChanged.size());
+    for (const TjxsElement* element : FChanged) states->push_back(StateOf(*element));
+    FLastStates = std::move(states);
+  }
+  return FLastStates;
 }

@@ -21,8 +21,9 @@ class LayoutElements {
   TjxsLabel* FindLabel(const std::string& name) const;
   TjxsImage* FindImage(const std::string& name) const;
 
-  // The labels and images whose placement the run changed, as they stand now, by name.
-  std::vector<ElementState> ChangedStates() const;
+  // The labels and images whose placement the run changed, as they stand now, by name; the
+  // same list as the call before while none of them moved since.
+  std::shared_ptr<const std::vector<ElementState>> ChangedStates() const;
 
  private:
   void Add(const ElementDefinition& element);
@@ -31,4 +32,8 @@ class LayoutElements {
   // band are looked up by name.
   std::map<std::string, std::unique_ptr<TjxsLabel>, ascii_case::Less> FLabels;
   std::map<std::string, std::unique_ptr<TjxsImage>, ascii_case::Less> FImages;
+
+  // Every band asks; most print with what the band before them had.
+  mutable std::vector<const TjxsElement*> FChanged;
+  mutable std::shared_ptr<const std::vector<ElementState>> FLastStates;
 };

@@ -358,7 +358,10 @@ std::string ReportWriter::GetLayoutValue(const std::string& name) const {
 void ReportWriter::SetLayoutValue(const std::string& name, const std::string& value) {
   // An empty value is the same as none (bands list only values with text); it stays in the
   // map, as reports empty and refill the same values item after item.
-  FImpl->LayoutValues[name] = value;
+  std::string& slot = FImpl->LayoutValues[name];
+  if (slot == value) return;
+  slot = value;
+  FImpl->Builder.ValuesChanged();
 }
 
 void ReportWriter::MsgConfigurar(const std::vector<std::string>&) {

@@ -40,7 +40,7 @@ class ReportHeaderTest : public MovementTest {
   }
 
   static const ElementState* Element(const Band& band, const std::string& name) {
-    for (const ElementState& element : band.Elements) {
+    for (const ElementState& element : *band.Elements) {
       if (element.Name == name) return &element;
     }
     return nullptr;

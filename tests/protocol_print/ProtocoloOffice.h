@@ -109,12 +109,12 @@ class ProtocoloOffice : public ::testing::Test {
   }
 
   static bool HasValue(const Band& band, const std::string& name) {
-    return std::any_of(band.Values.begin(), band.Values.end(),
+    return std::any_of(band.Values->begin(), band.Values->end(),
                        [&](const auto& entry) { return entry.first == name; });
   }
 
   static const ElementState* Element(const Band& band, const std::string& name) {
-    for (const ElementState& state : band.Elements) {
+    for (const ElementState& state : *band.Elements) {
       if (state.Name == name) return &state;
     }
     return nullptr;

@@ -15,7 +15,8 @@ using nlohmann::json;
 Band HeaderBand() {
   Band band;
   band.Section = 1;
-  band.Values = {{"pDescrProtocolo", "Protocolo: 00007 - Guias de março"}, {"pCompet", "03/2026"}};
+  band.Values = std::make_shared<const NamedTexts>(
+      NamedTexts{{"pDescrProtocolo", "Protocolo: 00007 - Guias de março"}, {"pCompet", "03/2026"}});
   ElementState phone;
   phone.Name = "etiTelefone";
   phone.VisibleChanged = true;
@@ -28,14 +29,16 @@ Band HeaderBand() {
   title.Width = 575;
   ElementState untouched;
   untouched.Name = "etiCNPJ";
-  band.Elements = {phone, title, untouched};
+  band.Elements =
+      std::make_shared<const std::vector<ElementState>>(std::vector{phone, title, untouched});
   return band;
 }
 
 Band DetailBand() {
   Band band;
   band.Section = 10;
-  band.Values = {{"pTotal", "1.234,56"}, {"pVazio", ""}};
+  band.Values =
+      std::make_shared<const NamedTexts>(NamedTexts{{"pTotal", "1.234,56"}, {"pVazio", ""}});
   band.HasFields = true;
   band.Fields = {{"CODIGOROTA", "3"}, {"NOMEESTAB", "Padaria São João"}};
   band.Items.push_back(render_test::Text(23, 0, 100, 14, "ignored by the document model"));
@@ -102,9 +105,10 @@ TEST(JsonSinkTest, StreamedTextReadsLikeOneDocumentInTheDocumentedKeyOrder) {
 // library's own pretty form of the same document.
 TEST(JsonSinkTest, EscapesAndEmptyPartsAreWrittenAsTheLibraryWould) {
   Band band = DetailBand();
-  band.Values = {{"pAspas", "\"citado\" \\ barra\ttab\nlinha\r\b\f"},
+  band.Values = std::make_shared<const NamedTexts>(
+      NamedTexts{{"pAspas", "\"citado\" \\ barra\ttab\nlinha\r\b\f"},
                  {"pControle", std::string("nulo\0\x01\x1f\x7f fim", 13)},
-                 {"pAcento", "Ação – ✓"}};
+                 {"pAcento", "Ação – ✓"}});
   band.Fields = {{"VAZIO", ""}, {"MESMO", "1"}, {"MESMO", "2"}};
   band.Clipped = {"pAspas", "rótulo \"x\""};
   Page withBands;
@@ -157,7 +161,7 @@ TEST(JsonSinkTest, TextThatIsNotUtf8IsReplacedNotFatal) {
   page.Number = 1;
   Band band;
   band.Section = 1;
-  band.Values = {{"pNome", "S\xe3o Jos\xe9"}};
+  band.Values = std::make_shared<const NamedTexts>(NamedTexts{{"pNome", "S\xe3o Jos\xe9"}});
   page.Bands = {band};
   const json document = json::parse(Render({page}, {}));
   EXPECT_EQ(document["pages"][0]["bands"][0]["values"]["pNome"], "S\uFFFDo Jos\uFFFD");

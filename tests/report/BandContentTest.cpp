@@ -76,6 +76,7 @@ TEST(BandValues, OnlyValuesWithTextAsTheyWereWhenTheSectionPrinted) {
   run.Writer->SetLayoutValue("pVal", "");  // emptied again: gone from the band
   run.Writer->RepPrintSection(10);
   run.Writer->SetLayoutValue("pDesc", "GPS");
+  run.Writer->SetLayoutValue("pVcto", "10/04/2026");  // set again as it was
   run.Writer->RepPrintSection(10);
   // A value first set after its label was drawn without it shows from then on.
   run.Writer->SetLayoutValue("pTelefone", "(41) 3333-4444");
@@ -86,12 +87,14 @@ TEST(BandValues, OnlyValuesWithTextAsTheyWereWhenTheSectionPrinted) {
   const std::vector<Band>& bands = run.Sink.Pages.at(0).Bands;
   ASSERT_EQ(bands.size(), 3u);
   using Values = std::vector<std::pair<std::string, std::string>>;
-  EXPECT_EQ(bands[1].Values, (Values{{"pDesc", "DAS"}, {"pVcto", "10/04/2026"}}));
-  EXPECT_EQ(bands[2].Values, (Values{{"pDesc", "GPS"}, {"pVcto", "10/04/2026"}}));
+  EXPECT_EQ(*bands[1].Values, (Values{{"pDesc", "DAS"}, {"pVcto", "10/04/2026"}}));
+  EXPECT_EQ(*bands[2].Values, (Values{{"pDesc", "GPS"}, {"pVcto", "10/04/2026"}}));
   EXPECT_EQ(Texts(bands[1]), (std::vector<std::string>{"DAS"}));
   EXPECT_EQ(Texts(bands[0]), (std::vector<std::string>{"Protocolo"}));
   EXPECT_EQ(Texts(run.Sink.Pages.at(1).Bands.at(0)),
             (std::vector<std::string>{"Protocolo", "(41) 3333-4444"}));
+  EXPECT_EQ(*run.Sink.Pages.at(1).Bands.at(0).Values,
+            (Values{{"pDesc", "GPS"}, {"pTelefone", "(41) 3333-4444"}, {"pVcto", "10/04/2026"}}));
   EXPECT_EQ(run.Writer->GetLayoutValue("pDesc"), "GPS");
   EXPECT_EQ(run.Writer->GetLayoutValue("pNuncaDefinido"), "");
 }
@@ -104,24 +107,30 @@ TEST(BandElements, OnlyLabelsAndImagesTheRunChanged) {
   run.Writer->RepPrintSection(10);
   run.Writer->LabelByName("etiTelefone")->SetVisible(true);
   run.Writer->RepPrintSection(10);
+  run.Writer->ImageByName("Logo")->SetLeft(510);
+  run.Writer->RepPrintSection(10);
   run.Writer->Finish();
 
   const std::vector<Band>& bands = run.Sink.Pages.at(0).Bands;
-  ASSERT_EQ(bands.size(), 4u);
-  EXPECT_TRUE(bands[1].Elements.empty());
-  ASSERT_EQ(bands[2].Elements.size(), 2u);
-  const ElementState& logo = bands[2].Elements[0];
+  ASSERT_EQ(bands.size(), 5u);
+  EXPECT_TRUE(bands[1].Elements->empty());
+  ASSERT_EQ(bands[2].Elements->size(), 2u);
+  const ElementState& logo = (*bands[2].Elements)[0];
   EXPECT_EQ(logo.Name, "Logo");
   EXPECT_TRUE(logo.LeftChanged);
   EXPECT_FALSE(logo.VisibleChanged);
   EXPECT_EQ(logo.Left, 500);
-  const ElementState& phone = bands[2].Elements[1];
+  const ElementState& phone = (*bands[2].Elements)[1];
   EXPECT_EQ(phone.Name, "etiTelefone");
   EXPECT_TRUE(phone.VisibleChanged);
   EXPECT_FALSE(phone.Visible);
   // Shown again, it still counts as changed, now visible.
-  ASSERT_EQ(bands[3].Elements.size(), 2u);
-  EXPECT_TRUE(bands[3].Elements[1].Visible);
+  ASSERT_EQ(bands[3].Elements->size(), 2u);
+  EXPECT_TRUE((*bands[3].Elements)[1].Visible);
+  EXPECT_EQ((*bands[3].Elements)[0].Left, 500);
+  // Moved again: the bands printed before keep where it stood then.
+  EXPECT_EQ((*bands[4].Elements)[0].Left, 510);
+  EXPECT_EQ((*bands[2].Elements)[0].Left, 500);
 }
 
 TEST(BandItems, LabelsAreDrawnInPageCoordinatesWithTheRunsPlacement) {

@@ -2,6 +2,8 @@
 // draw it: too wide for a single-line label, more lines than a multiline label's box holds.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "report/ReportTestSupport.h"
 
 namespace {
@@ -89,4 +91,30 @@ TEST(ClippedPage, ALabelThePageEndCutsIsClipped) {
   harness.Writer->RepPrintSection(10);
   harness.Writer->Finish();
   EXPECT_EQ(harness.Sink.Pages.at(0).Bands.at(0).Clipped, Names{"etiRodape"});
+}
+
+TEST(ClippedAgain, EachBandJudgesItsTextInTheBoxTheLabelHasThen) {
+  // A text met before is judged again once the run narrows or widens its label.
+  const int fits = static_cast<int>(std::ceil(SharedMetrics().TextWidth(kDescription, BodyFont())));
+  WriterHarness harness(
+      MakeDefinition({MakeSection(10, 20, {ValueLabel("etiDescricao", "pValor", fits, 14)})}));
+  auto print = [&](const std::string& value) {
+    harness.Writer->SetLayoutValue("pValor", value);
+    harness.Writer->RepPrintSection(10);
+  };
+  print(kDescription);
+  harness.Writer->LabelByName("etiDescricao")->SetWidth(fits - 20);
+  print(kDescription);
+  print("curto");
+  harness.Writer->LabelByName("etiDescricao")->SetWidth(fits);
+  print(kDescription);
+  print(kDescription + " E MAIS");
+  harness.Writer->Finish();
+
+  std::vector<Names> clipped;
+  for (const Page& page : harness.Sink.Pages) {
+    for (const Band& band : page.Bands) clipped.push_back(band.Clipped);
+  }
+  const Names none, flagged{"etiDescricao"};
+  EXPECT_EQ(clipped, (std::vector<Names>{none, flagged, none, none, flagged}));
 }

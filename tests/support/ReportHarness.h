@@ -82,7 +82,7 @@ class ReportHarness {
   }
   // A layout value as a band showed it ("" when it was empty).
   static std::string Value(const Band& band, const std::string& name) {
-    for (const auto& [key, value] : band.Values) {
+    for (const auto& [key, value] : *band.Values) {
       if (key == name) return value;
     }
     return "";
