@@ -62,7 +62,9 @@ class WordShaping {
   };
   // Gaps longer than this are shaped whole: each length would be checked apart.
   static constexpr std::size_t kLongestGap = 3;
-  static constexpr std::size_t kWordsKept = 4096;
+  // Words kept before the cache starts over: four times as many saved 1 to 2 % of a long
+  // report's time for 2 MiB more per report (each font keeps its own).
+  static constexpr std::size_t kWordsKept = 1024;
 
   // The character's glyph set alone; null when it is not a single glyph.
   const Glyph* Alone(char32_t character, const Shaper& shape);
