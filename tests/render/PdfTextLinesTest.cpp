@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/FigureShaping.h"
@@ -180,24 +182,29 @@ TEST(WordShaping, LiberationSansLinesAreSetFromWordsAsShapingSetsThemWhole) {
   }
 }
 
-TEST(WordShaping, AFontThatSetsAGapOtherwiseThanItsPairsIsRefused) {
-  // A shaper that sets each character alone and in pairs plainly, but narrows a space between
-  // two A's, as a font reaching across a space may.
-  const auto shaper = [](bool contextual) {
-    return [contextual](std::string_view text, std::vector<hb_glyph_info_t>& glyphs,
-                        std::vector<hb_glyph_position_t>& positions) {
-      glyphs.assign(text.size(), hb_glyph_info_t{});
-      positions.assign(text.size(), hb_glyph_position_t{});
-      for (std::size_t at = 0; at < text.size(); ++at) {
-        glyphs[at].codepoint = static_cast<hb_codepoint_t>(text[at]);
-        glyphs[at].cluster = static_cast<std::uint32_t>(at);
-        positions[at].x_advance = 500;
-        if (contextual && text[at] == ' ' && at > 0 && at + 1 < text.size() &&
-            text[at - 1] == 'A' && text[at + 1] == 'A') {
-          positions[at].x_advance = 300;
+// A shaper that sets each byte as a glyph of its own, 500 units wide, alone and in pairs alike;
+// 300 wide where `narrowed` says, as a font's contextual positioning may set it.
+FigureShaping::Shaper ByteShaper(std::function<bool(std::string_view, std::size_t)> narrowed) {
+  return
+      [narrowed = std::move(narrowed)](std::string_view text, std::vector<hb_glyph_info_t>& glyphs,
+                                       std::vector<hb_glyph_position_t>& positions) {
+        glyphs.assign(text.size(), hb_glyph_info_t{});
+        positions.assign(text.size(), hb_glyph_position_t{});
+        for (std::size_t at = 0; at < text.size(); ++at) {
+          glyphs[at].codepoint = static_cast<hb_codepoint_t>(text[at]);
+          glyphs[at].cluster = static_cast<std::uint32_t>(at);
+          positions[at].x_advance = narrowed(text, at) ? 300 : 500;
         }
-      }
-    };
+      };
+}
+
+TEST(WordShaping, AFontThatSetsAGapOtherwiseThanItsPairsIsRefused) {
+  // Narrows a space between two A's, as a font reaching across a space may.
+  const auto shaper = [](bool contextual) {
+    return ByteShaper([contextual](std::string_view text, std::size_t at) {
+      return contextual && text[at] == ' ' && at > 0 && at + 1 < text.size() &&
+             text[at - 1] == 'A' && text[at + 1] == 'A';
+    });
   };
   std::vector<hb_glyph_info_t> glyphs;
   std::vector<hb_glyph_position_t> positions;
@@ -215,22 +222,11 @@ TEST(WordShaping, AFontThatSetsAGapOtherwiseThanItsPairsIsRefused) {
 }
 
 TEST(FigureShaping, AFontThatSetsThreeFiguresOtherwiseThanItsPairsIsNotLearned) {
-  // A shaper that sets each figure alone and in pairs plainly, but narrows a colon between two
-  // figures, as a font's contextual forms may.
+  // Narrows a colon between two figures, as a font's contextual forms may.
   const auto shaper = [](bool contextual) {
-    return [contextual](std::string_view text, std::vector<hb_glyph_info_t>& glyphs,
-                        std::vector<hb_glyph_position_t>& positions) {
-      glyphs.assign(text.size(), hb_glyph_info_t{});
-      positions.assign(text.size(), hb_glyph_position_t{});
-      for (std::size_t at = 0; at < text.size(); ++at) {
-        glyphs[at].codepoint = static_cast<hb_codepoint_t>(text[at]);
-        glyphs[at].cluster = static_cast<std::uint32_t>(at);
-        positions[at].x_advance = 500;
-        if (contextual && text[at] == ':' && at > 0 && at + 1 < text.size()) {
-          positions[at].x_advance = 300;
-        }
-      }
-    };
+    return ByteShaper([contextual](std::string_view text, std::size_t at) {
+      return contextual && text[at] == ':' && at > 0 && at + 1 < text.size();
+    });
   };
   FigureShaping plain;
   ASSERT_TRUE(plain.Learn(shaper(false)));
