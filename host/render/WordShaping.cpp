@@ -1,5 +1,6 @@
 #include "render/WordShaping.h"
 
+#include <glib.h>
 #include <hb-ot.h>
 
 #include <algorithm>
@@ -92,45 +93,19 @@ bool HasFeature(hb_face_t* face, hb_tag_t table, hb_tag_t feature) {
   return false;
 }
 
-std::size_t CharacterLength(char lead) {
-  const auto byte = static_cast<unsigned char>(lead);
-  if (byte < 0xC0) return 1;
-  if (byte < 0xE0) return 2;
-  return byte < 0xF0 ? 3 : 4;
-}
-
 // The character starting at `at` in valid UTF-8.
 char32_t CharacterAt(std::string_view text, std::size_t at) {
-  const std::size_t length = CharacterLength(text[at]);
-  constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-  char32_t character = static_cast<unsigned char>(text[at]) & kLeadBits[length];
-  for (std::size_t byte = 1; byte < length; ++byte) {
-    character = (character << 6) | (static_cast<unsigned char>(text[at + byte]) & 0x3F);
-  }
-  return character;
+  return g_utf8_get_char(text.data() + at);
 }
 
 // Where the character that ends at `end` starts, in valid UTF-8.
 std::size_t StartBefore(std::string_view text, std::size_t end) {
-  std::size_t start = end - 1;
-  while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
-  return start;
+  return static_cast<std::size_t>(g_utf8_prev_char(text.data() + end) - text.data());
 }
 
 void AppendCharacter(std::string& text, char32_t character) {
-  if (character < 0x80) {
-    text += static_cast<char>(character);
-    return;
-  }
-  char bytes[4];
-  std::size_t length = character < 0x800 ? 2 : character < 0x10000 ? 3 : 4;
-  for (std::size_t byte = length - 1; byte > 0; --byte) {
-    bytes[byte] = static_cast<char>(0x80 | (character & 0x3F));
-    character >>= 6;
-  }
-  constexpr unsigned char kLeadMarks[] = {0, 0, 0xC0, 0xE0, 0xF0};
-  bytes[0] = static_cast<char>(kLeadMarks[length] | character);
-  text.append(bytes, length);
+  char bytes[6];
+  text.append(bytes, static_cast<std::size_t>(g_unichar_to_utf8(character, bytes)));
 }
 
 std::uint64_t PairKey(char32_t first, char32_t second) {
